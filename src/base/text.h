@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zeltor {
+
+// The core keeps text in UTF-8; the log file and the Windows API want UTF-16. Invalid input
+// sequences become U+FFFD rather than being dropped, so nothing a user typed vanishes silently.
+std::u16string utf8ToUtf16(std::string_view text);
+std::string utf16ToUtf8(std::u16string_view text);
+
+// Case-insensitive comparison that folds ASCII letters only, as the command-line switches need:
+// no locale can make a non-ASCII character equal to one of their letters.
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+}  // namespace zeltor

@@ -1,0 +1,52 @@
+#include "platform/win32/command_line_win32.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "base/text.h"
+
+namespace zeltor {
+namespace {
+
+// Skips the program name the way the C runtime does: a quoted name ends at the closing quote,
+// an unquoted one at the first blank or tab.
+const wchar_t* skipProgramName(const wchar_t* p) {
+    if (*p == L'"') {
+        ++p;
+        while (*p != L'\0' && *p != L'"') {
+            ++p;
+        }
+        if (*p == L'"') {
+            ++p;
+        }
+    } else {
+        while (*p != L'\0' && *p != L' ' && *p != L'\t') {
+            ++p;
+        }
+    }
+    while (*p == L' ' || *p == L'\t') {
+        ++p;
+    }
+    return p;
+}
+
+}  // namespace
+
+std::vector<std::string> splitArgumentPart(const wchar_t* commandLine) {
+    std::vector<std::string> arguments;
+    if (commandLine == nullptr) {
+        return arguments;
+    }
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(skipProgramName(commandLine), &count);
+    if (argv == nullptr) {
+        return arguments;
+    }
+    for (int i = 0; i < count; ++i) {
+        arguments.push_back(utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+    }
+    LocalFree(argv);
+    return arguments;
+}
+
+}  // namespace zeltor

@@ -1,0 +1,21 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include "base/text.h"
+#include "host/documents_folder.h"
+
+namespace zeltor {
+
+std::optional<std::string> documentsFolder() {
+    PWSTR folder = nullptr;
+    if (FAILED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &folder)) ||
+        folder == nullptr) {
+        CoTaskMemFree(folder);
+        return std::nullopt;
+    }
+    std::string result = utf16ToUtf8(reinterpret_cast<const char16_t*>(folder));
+    CoTaskMemFree(folder);
+    return result;
+}
+
+}  // namespace zeltor

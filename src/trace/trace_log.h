@@ -1,0 +1,54 @@
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+#if defined(__GNUC__)
+#define ZELTOR_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
+#else
+#define ZELTOR_PRINTF(fmt, args)
+#endif
+
+namespace zeltor {
+
+// Positions 0..10 of a trace line hold the timestamp field; the message starts at 11.
+inline constexpr int kTraceMessageStart = 11;
+// A trace line is 1024 UTF-16 units; the message keeps at most this many, the rest is cut.
+inline constexpr int kTraceMessageMaxUnits = 1012;
+// DebugPrint formats into 1024 units, terminator included.
+inline constexpr int kDebugPrintMaxUnits = 1023;
+
+// Receives every whole trace line. Empty until a log file is opened, which is what switches
+// tracing on.
+using TraceOutputHook = std::function<void(std::u16string_view line)>;
+
+// printf-style (UTF-8; %s takes a UTF-8 string). Writes nothing until a hook is installed.
+void Trace(const char* format, ...) ZELTOR_PRINTF(1, 2);
+
+// Closes the open log file; with `enable`, opens the UTF-8 `path` for appending and installs the
+// file writer. A null `path` is refused with an assertion report.
+void SetLogFile(const char* path, bool enable);
+
+// Writes "<file>(<line>): ASSERT FAILURE! Expression: <expression>" when `condition` is false
+// and returns true then; returns false otherwise.
+bool TraceAssert(bool condition, const char* expression, const char* sourceFile, int line);
+
+// Seconds since the trace clock's base.
+double ElapsedSeconds();
+
+// The file writer: the line's last LF becomes CR LF; nothing is written without an open file.
+void WriteLogText(std::u16string_view text);
+
+// Debugger output only: no timestamp, no file, whether or not a log is open.
+void DebugPrint(const char* format, ...) ZELTOR_PRINTF(1, 2);
+
+// Takes a new clock base from the active clock; the process does this once at start-up, and
+// again when it switches to a virtual clock so that the log shows virtual time from zero.
+void ResetTraceClock();
+
+// Installs a hook beside the file writer's slot, for observers such as tests and front ends.
+// Replacing the hook this way does not open or close the log file.
+void SetTraceOutputHook(TraceOutputHook hook);
+bool IsTraceOn();
+
+}  // namespace zeltor

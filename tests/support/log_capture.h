@@ -1,0 +1,44 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/bytes.h"
+#include "sim/virtual_clock.h"
+
+namespace zeltor::test {
+
+// Collects every trace line (UTF-8, without the timestamp field) while it lives, in virtual
+// time, and switches tracing off again afterwards.
+class TraceCapture {
+public:
+    TraceCapture();
+    ~TraceCapture();
+    TraceCapture(const TraceCapture&) = delete;
+    TraceCapture& operator=(const TraceCapture&) = delete;
+
+    const std::vector<std::string>& messages() const { return messages_; }
+    bool contains(const std::string& message) const;
+    VirtualClock& clock() { return clock_; }
+
+private:
+    VirtualClock clock_;
+    std::vector<std::string> messages_;
+};
+
+// A fresh, empty folder under the system's temporary folder, removed again at the end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+ByteVector readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& content);
+
+}  // namespace zeltor::test
