@@ -3,7 +3,10 @@
 #include <functional>
 #include <string_view>
 
-#if defined(__GNUC__)
+#if defined(__MINGW32__)
+// The build uses mingw's standard-conforming printf family, not the system's.
+#define ZELTOR_PRINTF(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
+#elif defined(__GNUC__)
 #define ZELTOR_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
 #else
 #define ZELTOR_PRINTF(fmt, args)

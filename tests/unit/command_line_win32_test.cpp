@@ -15,6 +15,10 @@ TEST(CommandLineWin32Test, ArgumentPartIsSplitByThePlatformRules) {
     const auto unquoted = splitArgumentPart(L"tool.exe /shroud");
     ASSERT_EQ(unquoted.size(), 1u);
     EXPECT_EQ(unquoted[0], "/shroud");
+    // A quoted value in the first switch is read like one in any later switch.
+    const auto first = splitArgumentPart(L"tool.exe /FORCEDIR=\"C:\\my fw\"");
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0], "/FORCEDIR=C:\\my fw");
 }
 
 TEST(CommandLineWin32Test, EmptyArgumentPartGivesTheProgramPath) {

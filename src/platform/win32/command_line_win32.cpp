@@ -37,12 +37,18 @@ std::vector<std::string> splitArgumentPart(const wchar_t* commandLine) {
     if (commandLine == nullptr) {
         return arguments;
     }
+    const wchar_t* argumentPart = skipProgramName(commandLine);
+    // CommandLineToArgvW reads its first token by the program-name rules, which keep quotes and
+    // end at the first blank: a first switch such as /FORCEDIR="C:\my fw" would be torn in
+    // two. A stand-in program name makes every real argument follow the argument rules. An
+    // empty argument part is split as it is, and gives the program's path.
+    std::wstring line = *argumentPart == L'\0' ? std::wstring() : L"x " + std::wstring(argumentPart);
     int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(skipProgramName(commandLine), &count);
+    LPWSTR* argv = CommandLineToArgvW(line.c_str(), &count);
     if (argv == nullptr) {
         return arguments;
     }
-    for (int i = 0; i < count; ++i) {
+    for (int i = line.empty() ? 0 : 1; i < count; ++i) {
         arguments.push_back(utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
     }
     LocalFree(argv);

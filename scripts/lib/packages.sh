@@ -1,0 +1,28 @@
+# Installs the Debian packages the project needs, once: nothing is fetched when all are there.
+# Usage: ensure_packages PACKAGE...
+
+ensure_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
+        --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# What every build needs.
+ZELTOR_BUILD_PACKAGES=(cmake ninja-build g++ python3 googletest libgtest-dev libgmock-dev
+                       nlohmann-json3-dev)
+# The Windows cross build and Wine to run its tests.
+ZELTOR_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
+                         fonts-wine)
+# The fuzz targets.
+ZELTOR_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
