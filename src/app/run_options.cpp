@@ -35,15 +35,11 @@ constexpr FlagSwitch kFlagSwitches[] = {
 constexpr std::string_view kForceDirSwitch = "/FORCEDIR=";
 constexpr std::string_view kTimerSwitch = "/TIMER=";
 
-bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // The C library's string-to-integer reading (white space, sign, digits up to the first
 // non-digit, 0 without digits), saturating at the 32-bit range on every platform.
 std::int32_t readDecimal(std::string_view text) {
     std::size_t pos = 0;
-    while (pos < text.size() && isSpace(text[pos])) {
+    while (pos < text.size() && isCSpace(text[pos])) {
         ++pos;
     }
     bool negative = false;

@@ -14,4 +14,9 @@ std::string utf16ToUtf8(std::u16string_view text);
 // no locale can make a non-ASCII character equal to one of their letters.
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
+// White space as the C library's number readers skip it in the "C" locale.
+constexpr bool isCSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 }  // namespace zeltor

@@ -4,12 +4,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/text.h"
+
 namespace zeltor {
 namespace {
-
-bool isStreamSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 int hexDigitValue(char c) {
     if (c >= '0' && c <= '9') {
@@ -28,7 +26,7 @@ int hexDigitValue(char c) {
 // number does: white space skipped, an optional sign, then hex digits; no digit reads as 0.
 std::uint8_t lineValue(std::string_view field) {
     std::size_t pos = 0;
-    while (pos < field.size() && isStreamSpace(field[pos])) {
+    while (pos < field.size() && isCSpace(field[pos])) {
         ++pos;
     }
     bool negative = false;

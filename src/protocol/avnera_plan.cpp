@@ -111,8 +111,8 @@ bool buildAvneraFirmwareUpdate(bool dongle, const ByteVector& image, PacketQueue
         return false;
     }
     const std::uint16_t p = chip.parameterBlock;
-    plan.push_back(feature(avneraParameterWrite(kAvneraSetupRegister, chip.setupValue,
-                                                chip.setupWidth)));
+    plan.push_back(
+        feature(avneraParameterWrite(kAvneraSetupRegister, chip.setupValue, chip.setupWidth)));
     plan.push_back(feature(avneraParameterWrite(p + kParamChipByte, chip.chipByte, 1)));
     plan.push_back(feature(avneraParameterWrite(p + kParamSizeZ, g.sizeZ, 4)));
     const std::uint64_t geometry = std::uint64_t{g.memorySize} | (std::uint64_t{g.fieldT} << 32) |
@@ -134,7 +134,8 @@ bool buildAvneraFirmwareUpdate(bool dongle, const ByteVector& image, PacketQueue
     std::size_t position = 0;
     std::uint32_t blockAddress = 0;
     while (remaining > 0) {
-        const auto length = static_cast<std::uint32_t>(std::min<std::size_t>(kAvneraBlockLimit, remaining));
+        const auto length =
+            static_cast<std::uint32_t>(std::min<std::size_t>(kAvneraBlockLimit, remaining));
         for (std::uint32_t offset = 0; remaining > 0 && offset < length;
              offset += kAvneraDataReportLimit) {
             const std::size_t n = std::min<std::size_t>(kAvneraDataReportLimit, remaining);

@@ -9,8 +9,8 @@ void AppendMCUStartPacket(PacketQueue& plan) {
                       ByteVector{kMCUReportId, 0xBB, 0x03, 0x02, 0x00});
 }
 
-void MakeMCUDataPacket(const std::uint8_t* block, std::uint8_t addressHigh,
-                       std::uint8_t addressLow, DfuPacket& packet) {
+void MakeMCUDataPacket(const std::uint8_t* block, std::uint8_t addressHigh, std::uint8_t addressLow,
+                       DfuPacket& packet) {
     ByteVector request{kMCUReportId, 0xBB, 0x03, 0x03, addressHigh, addressLow};
     unsigned sum = addressHigh + addressLow + 0xC1u;
     for (std::size_t i = 0; i < kMCUBlockSize; ++i) {
@@ -32,9 +32,10 @@ void AppendMCUFinishPackets(PacketQueue& plan, std::uint8_t imageChecksum) {
 
 bool BuildMCUPlan(const ByteVector& image, PacketQueue& plan) {
     if (image.empty() || image.size() % kMCUBlockSize != 0 || image.size() > kMCUMaxImageSize) {
-        Trace("  MCU image of %zu bytes refused: its size must be a multiple of %zu bytes, "
-              "at most %zu\n",
-              image.size(), kMCUBlockSize, kMCUMaxImageSize);
+        Trace(
+            "  MCU image of %zu bytes refused: its size must be a multiple of %zu bytes, "
+            "at most %zu\n",
+            image.size(), kMCUBlockSize, kMCUMaxImageSize);
         return false;
     }
     unsigned checksum = 0;

@@ -14,8 +14,8 @@ inline constexpr std::size_t kMCUBlockSize = 8;
 inline constexpr std::size_t kMCUMaxImageSize = 0x10000;
 
 void AppendMCUStartPacket(PacketQueue& plan);
-void MakeMCUDataPacket(const std::uint8_t* block, std::uint8_t addressHigh,
-                       std::uint8_t addressLow, DfuPacket& packet);
+void MakeMCUDataPacket(const std::uint8_t* block, std::uint8_t addressHigh, std::uint8_t addressLow,
+                       DfuPacket& packet);
 void AppendMCUFinishPackets(PacketQueue& plan, std::uint8_t imageChecksum);
 
 // Appends the whole plan for `image`. An image that cannot be planned without reading past its

@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         pointers.push_back(argument.c_str());
     }
     zeltor::RunOptions options;
-    zeltor::parseCommandLine(static_cast<std::uint32_t>(pointers.size()), pointers.data(), &options);
+    zeltor::parseCommandLine(static_cast<std::uint32_t>(pointers.size()), pointers.data(),
+                             &options);
     // Only what followed a switch can land in the directory.
     if (options.m_ForceDir.size() > size) {
         __builtin_trap();

@@ -39,8 +39,7 @@ bool TraceCapture::contains(const std::string& message) const {
 TempFolder::TempFolder() {
     static std::atomic<int> counter{0};
     path_ = std::filesystem::temp_directory_path() /
-            ("zeltor-test-" + std::to_string(ZELTOR_GETPID()) + "-" +
-             std::to_string(counter++));
+            ("zeltor-test-" + std::to_string(ZELTOR_GETPID()) + "-" + std::to_string(counter++));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
 }

@@ -23,8 +23,9 @@ ByteVector imageOf(std::size_t size, std::uint8_t b0, std::uint8_t b1) {
 }
 
 std::size_t requestBytes(const PacketQueue& plan) {
-    return std::accumulate(plan.begin(), plan.end(), std::size_t{0},
-                           [](std::size_t sum, const DfuPacket& p) { return sum + p.m_Request.size(); });
+    return std::accumulate(
+        plan.begin(), plan.end(), std::size_t{0},
+        [](std::size_t sum, const DfuPacket& p) { return sum + p.m_Request.size(); });
 }
 
 std::vector<const DfuPacket*> ofReportId(const PacketQueue& plan, std::uint8_t id) {
@@ -43,8 +44,10 @@ TEST(AvneraPlanTest, RequestLayouts) {
     EXPECT_EQ(avneraParameterWrite(0xC42D + 1, 0x12345678, 4),
               (ByteVector{0xFF, 0x0D, 0x00, 0xFF, 0x04, 0x00, 0x00, 0x08, 0x00, 0x2E, 0xC4, 0x78,
                           0x56, 0x34, 0x12}));
-    EXPECT_EQ(avneraRegionTrigger(), (ByteVector{0xFF, 0x07, 0x00, 0xFF, 0x04, 0x00, 0x00, 0x05, 0x0C}));
-    EXPECT_EQ(avneraCommitTrigger(), (ByteVector{0xFF, 0x07, 0x00, 0xFF, 0x04, 0x00, 0x00, 0x02, 0x03}));
+    EXPECT_EQ(avneraRegionTrigger(),
+              (ByteVector{0xFF, 0x07, 0x00, 0xFF, 0x04, 0x00, 0x00, 0x05, 0x0C}));
+    EXPECT_EQ(avneraCommitTrigger(),
+              (ByteVector{0xFF, 0x07, 0x00, 0xFF, 0x04, 0x00, 0x00, 0x02, 0x03}));
     EXPECT_EQ(avneraResetRequest(), (ByteVector{0xFF, 0x02, 0x00, 0x05}));
     const std::uint8_t data[] = {0xAA, 0xBB};
     EXPECT_EQ(avneraDataReport(0x0F00, data, 2),
@@ -59,12 +62,12 @@ struct GeometryCase {
 
 TEST(AvneraPlanTest, GeometryComesFromTheFirstTwoBytes) {
     const GeometryCase cases[] = {
-        {0x7B, 0x3A, true, {131072, 256, 65536, 3}},   // the dongle image
-        {0x6A, 0x42, false, {65536, 128, 0, 0}},       // the headset image
-        {0x0B, 0x3A, true, {131072, 1, 65536, 3}},     // dongle high nibble 0 writes G = 1
-        {0xFB, 0x01, true, {131072, 0, 128, 0}},       // G of 65,536 goes out as 0
-        {0xEA, 0x10, false, {65536, 128, 0, 1}},       // headset uses bits 4 to 6 only
-        {0x00, 0x00, false, {0, 0, 0, 0}},             // nibble 0 gives 0
+        {0x7B, 0x3A, true, {131072, 256, 65536, 3}},  // the dongle image
+        {0x6A, 0x42, false, {65536, 128, 0, 0}},      // the headset image
+        {0x0B, 0x3A, true, {131072, 1, 65536, 3}},    // dongle high nibble 0 writes G = 1
+        {0xFB, 0x01, true, {131072, 0, 128, 0}},      // G of 65,536 goes out as 0
+        {0xEA, 0x10, false, {65536, 128, 0, 1}},      // headset uses bits 4 to 6 only
+        {0x00, 0x00, false, {0, 0, 0, 0}},            // nibble 0 gives 0
         {0x01, 0x00, true, {128, 1, 0, 0}},
     };
     for (const auto& c : cases) {
@@ -85,7 +88,8 @@ TEST(AvneraPlanTest, EmbeddedHeadsetImagePlansTo196Packets) {
     ASSERT_TRUE(buildAvneraHeadsetFirmwareUpdate(image, plan));
     EXPECT_EQ(plan.size(), 196u);
     EXPECT_EQ(ofReportId(plan, kAvneraDataReportId).size(), 80u);
-    EXPECT_TRUE(capture.contains("  Available RAM for download is 13219. DFU file is 20396 bytes\n"));
+    EXPECT_TRUE(
+        capture.contains("  Available RAM for download is 13219. DFU file is 20396 bytes\n"));
     const std::vector<std::string> expected = {
         "CBrennicDFUDlg::buildAvneraHeadsetFirmwareUpdate\n",
         "CBrennicDFUDlg::buildAvneraFirmwareUpdate\n",
@@ -245,8 +249,10 @@ struct RefusalCase {
 TEST(AvneraPlanTest, ImagesThatCannotBeProgrammedAreRefusedBeforeAnyPacket) {
     const RefusalCase cases[] = {
         {"empty image", false, {}, "ASSERT FAILURE! Expression: false\n"},
-        {"larger than M", false, imageOf(65537, 0x6A, 0), "  File size is larger than available device memory\n"},
-        {"memory nibble 0", true, imageOf(16, 0x70, 0x3A), "  File size is larger than available device memory\n"},
+        {"larger than M", false, imageOf(65537, 0x6A, 0),
+         "  File size is larger than available device memory\n"},
+        {"memory nibble 0", true, imageOf(16, 0x70, 0x3A),
+         "  File size is larger than available device memory\n"},
         {"dongle region size 0", true, imageOf(16, 0x7B, 0x30),
          "  Region size in the image header is 0, the image cannot be programmed\n"},
     };

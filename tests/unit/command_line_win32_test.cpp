@@ -6,8 +6,8 @@ namespace zeltor {
 namespace {
 
 TEST(CommandLineWin32Test, ArgumentPartIsSplitByThePlatformRules) {
-    const auto arguments =
-        splitArgumentPart(L"\"C:\\Program Files\\tool.exe\" /FORCEDIR=\"C:\\my fw\" /TIMER=5 Gr\u00FC\u00DFe");
+    const auto arguments = splitArgumentPart(
+        L"\"C:\\Program Files\\tool.exe\" /FORCEDIR=\"C:\\my fw\" /TIMER=5 Gr\u00FC\u00DFe");
     ASSERT_EQ(arguments.size(), 3u);
     EXPECT_EQ(arguments[0], "/FORCEDIR=C:\\my fw");
     EXPECT_EQ(arguments[1], "/TIMER=5");

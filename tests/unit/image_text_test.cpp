@@ -41,7 +41,9 @@ TEST(ImageTextTest, OnlyTheFirstTwoCharactersOfALineCount) {
         {"short and empty lines", "\n\n1\n12\n", {}},
         {"no final line feed", "01 //\n02 //", {0x01, 0x02}},
         {"several final line feeds", "01 //\n\n\n", {0x01}},
-        {"0 byte ends the text", std::string("01 //\n02 //\n", 12) + '\0' + "03 //\n", {0x01, 0x02}},
+        {"0 byte ends the text",
+         std::string("01 //\n02 //\n", 12) + '\0' + "03 //\n",
+         {0x01, 0x02}},
         {"text starting with 0 byte", std::string(1, '\0') + "01 //\n", {}},
     };
     for (const auto& c : cases) {

@@ -81,7 +81,8 @@ TEST(MCUPlanTest, EmbeddedImagePlansTo900Packets) {
         EXPECT_EQ(plan[1 + i / 8].m_Request[6 + i % 8], image[i]);
         sum += image[i];
     }
-    EXPECT_EQ(plan[897].m_Response, (ByteVector{0x06, 0xBB, 0x03, 0x04, static_cast<std::uint8_t>(sum)}));
+    EXPECT_EQ(plan[897].m_Response,
+              (ByteVector{0x06, 0xBB, 0x03, 0x04, static_cast<std::uint8_t>(sum)}));
 }
 
 TEST(MCUPlanTest, MissingResourceEmptiesThePlan) {
@@ -91,8 +92,8 @@ TEST(MCUPlanTest, MissingResourceEmptiesThePlan) {
 }
 
 TEST(MCUPlanTest, ImagesThatCannotBeAddressedAreRefused) {
-    for (const std::size_t size : {std::size_t{0}, std::size_t{7}, std::size_t{9}, std::size_t{7170},
-                                   kMCUMaxImageSize + 8}) {
+    for (const std::size_t size : {std::size_t{0}, std::size_t{7}, std::size_t{9},
+                                   std::size_t{7170}, kMCUMaxImageSize + 8}) {
         SCOPED_TRACE(size);
         test::TraceCapture capture;
         PacketQueue plan;

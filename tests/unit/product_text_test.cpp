@@ -15,7 +15,8 @@ namespace {
 constexpr std::uint16_t kTextIds[] = {1024, 1025, 1026, 1030, 1031, 1032, 1033,
                                       1034, 1035, 1036, 1039, 1043, 1044, 1045,
                                       1046, 1047, 1049, 1050, 1051, 1052, 2000};
-constexpr std::uint16_t kIdsWithoutText[] = {1027, 1028, 1029, 1037, 1038, 1040, 1041, 1042, 1048, 2001};
+constexpr std::uint16_t kIdsWithoutText[] = {1027, 1028, 1029, 1037, 1038,
+                                             1040, 1041, 1042, 1048, 2001};
 constexpr std::uint16_t kJapanese = 1041;
 
 int occurrences(const std::string& text, const std::string& what) {

@@ -32,10 +32,13 @@ struct FlagCase {
 
 TEST(RunOptionsTest, FlagSwitchesMatchInAnyLetterCase) {
     const FlagCase cases[] = {
-        {"/SKIPHEADSET", &RunOptions::m_SkipHeadset}, {"/skipdongle", &RunOptions::m_SkipDongle},
+        {"/SKIPHEADSET", &RunOptions::m_SkipHeadset},
+        {"/skipdongle", &RunOptions::m_SkipDongle},
         {"/TestMcuRetry", &RunOptions::m_TestMCURetry},
-        {"/RANDOMFAILS", &RunOptions::m_RandomFails}, {"/Verbose", &RunOptions::m_Verbose},
-        {"/tesmoray", &RunOptions::m_Tesmoray},       {"/shroud", &RunOptions::m_Shroud},
+        {"/RANDOMFAILS", &RunOptions::m_RandomFails},
+        {"/Verbose", &RunOptions::m_Verbose},
+        {"/tesmoray", &RunOptions::m_Tesmoray},
+        {"/shroud", &RunOptions::m_Shroud},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.argument);

@@ -81,9 +81,9 @@ TEST_F(TraceLogTest, OnlyAMessagesLastLineFeedBecomesCrLf) {
     Trace("%02x ", 0xAB);
     Trace("no line end");
     Trace("\n");
-    EXPECT_EQ(logBytes(), concat({kBom, utf16le("00000.000: a\nb"), kCrLf,
-                                  utf16le("00000.000: ab 00000.000: no line end00000.000: "),
-                                  kCrLf}));
+    EXPECT_EQ(logBytes(),
+              concat({kBom, utf16le("00000.000: a\nb"), kCrLf,
+                      utf16le("00000.000: ab 00000.000: no line end00000.000: "), kCrLf}));
 }
 
 TEST_F(TraceLogTest, TimestampFieldKeepsTheMessageAtPositionEleven) {
@@ -110,7 +110,8 @@ TEST_F(TraceLogTest, OverlongMessagesAreCutAndTheRunGoesOn) {
     const std::string emoji = std::string(kTraceMessageMaxUnits - 1, 'y') + "\U0001F3A7";
     Trace("%s", emoji.c_str());
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].size(), static_cast<std::size_t>(kTraceMessageStart + kTraceMessageMaxUnits));
+    EXPECT_EQ(lines[0].size(),
+              static_cast<std::size_t>(kTraceMessageStart + kTraceMessageMaxUnits));
     EXPECT_EQ(lines[1].size(),
               static_cast<std::size_t>(kTraceMessageStart + kTraceMessageMaxUnits - 1));
 }

@@ -15,7 +15,7 @@ public:
     ~LinuxLogFile() override { close(fd_); }
 
     std::uint64_t size() override {
-        struct stat st{};
+        struct stat st {};
         return fstat(fd_, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
     }
 

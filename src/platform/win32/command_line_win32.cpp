@@ -1,7 +1,7 @@
 #include "platform/win32/command_line_win32.h"
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include "base/text.h"
 
@@ -42,7 +42,8 @@ std::vector<std::string> splitArgumentPart(const wchar_t* commandLine) {
     // end at the first blank: a first switch such as /FORCEDIR="C:\my fw" would be torn in
     // two. A stand-in program name makes every real argument follow the argument rules. An
     // empty argument part is split as it is, and gives the program's path.
-    std::wstring line = *argumentPart == L'\0' ? std::wstring() : L"x " + std::wstring(argumentPart);
+    std::wstring line =
+        *argumentPart == L'\0' ? std::wstring() : L"x " + std::wstring(argumentPart);
     int count = 0;
     LPWSTR* argv = CommandLineToArgvW(line.c_str(), &count);
     if (argv == nullptr) {

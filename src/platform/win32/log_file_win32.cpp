@@ -31,9 +31,9 @@ private:
 
 std::unique_ptr<LogFile> openLogFile(const std::string& path) {
     const std::u16string wide = utf8ToUtf16(path);
-    HANDLE handle = CreateFileW(reinterpret_cast<LPCWSTR>(wide.c_str()),
-                                GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        CreateFileW(reinterpret_cast<LPCWSTR>(wide.c_str()), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
