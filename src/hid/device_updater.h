@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/bytes.h"
+#include "hid/hid_backend.h"
+#include "protocol/dfu_packet.h"
+
+namespace zeltor {
+
+class DeviceChangeSink;
+
+// One open HID collection of one device role: opening, bounded report exchanges, hex dumps with
+// /VERBOSE, and the execution of plan packets. Every failure is a false or empty result; the
+// channel stays usable.
+class cDeviceUpdater {
+public:
+    static constexpr std::uint32_t kWriteWaitMs = 1000;
+    static constexpr std::uint32_t kWriteReadWriteWaitMs = 100;
+    static constexpr std::uint32_t kVerifyTimeoutMs = 1000;
+    static constexpr int kVerifyAttempts = 3;
+
+    explicit cDeviceUpdater(HidBackend& backend) : m_Backend(backend) {}
+    ~cDeviceUpdater() { Close(); }
+    cDeviceUpdater(const cDeviceUpdater&) = delete;
+    cDeviceUpdater& operator=(const cDeviceUpdater&) = delete;
+
+    // Reads the identity of `path`; zeroes both outputs when the path cannot be probed.
+    static bool GetHidInfo(HidBackend& backend, const std::string& path, HidAttributes& attributes,
+                           HidCaps& caps);
+
+    // Opens `path` for I/O; with a `window`, its removal is announced there. Callers open only
+    // closed channels.
+    bool Open(const std::string& path, DeviceChangeSink* window);
+    void Close();
+    bool IsOpen() const { return m_hDevice != 0; }
+    bool MatchesPath(const std::string& path) const;
+    bool HasHandle(HidHandle handle) const { return handle == m_hDevice; }
+
+    bool WriteReport(const ByteVector& request);
+    ByteVector ReadReport(std::uint8_t reportId, std::uint32_t timeoutMs);
+    bool VerifyResponse(const ByteVector& expected, std::uint32_t timeoutMs);
+    bool WriteAndVerify(const ByteVector& request, const ByteVector& expected);
+    ByteVector WriteReadReport(const ByteVector& request, std::uint8_t reportId,
+                               std::uint32_t timeoutMs);
+    bool SetFeature(const ByteVector& request);
+    bool SetFeatureBytes(const std::uint8_t* bytes, std::size_t count);
+    bool GetFeature(std::uint8_t reportId, ByteVector& buffer);
+
+    // Carries out one plan packet as its type requires.
+    bool SendPacket(const DfuPacket& packet);
+
+    const HidAttributes& Attributes() const { return m_Attributes; }
+    const HidCaps& Caps() const { return m_Caps; }
+    const std::string& DevicePath() const { return m_DevicePath; }
+    HidHandle Handle() const { return m_hDevice; }
+
+private:
+    // Sends the request as an output report cut or padded to its length, after the dump.
+    HidTransfer writeOutput(const ByteVector& request, std::uint32_t waitMs);
+
+    HidBackend& m_Backend;
+    HidHandle m_hDevice = 0;
+    HidAttributes m_Attributes;
+    HidCaps m_Caps;
+    std::string m_DevicePath;
+    HidRegistration m_hNotify = 0;
+};
+
+// The "label: xx xx ..." dump of a report with /VERBOSE, one trace call per byte.
+void DumpReport(const char* label, const ByteVector& bytes);
+
+}  // namespace zeltor

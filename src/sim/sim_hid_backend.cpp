@@ -1,0 +1,202 @@
+#include "sim/sim_hid_backend.h"
+
+#include <algorithm>
+
+#include "base/text.h"
+
+namespace zeltor {
+
+SimHidBackend::SimHidBackend(SimScheduler& scheduler, Post post)
+    : scheduler_(scheduler), post_(std::move(post)) {}
+
+void SimHidBackend::notify(DeviceChangeSink* sink, DeviceChange change) {
+    if (sink == nullptr || !post_) {
+        return;
+    }
+    post_([sink, change = std::move(change)] { sink->onDeviceChange(change); });
+}
+
+void SimHidBackend::attach(SimCollection& collection) {
+    if (isAttached(collection)) {
+        return;
+    }
+    present_.push_back(&collection);
+    DeviceChange change;
+    change.eventType = DBT_DEVICEARRIVAL;
+    change.hasHeader = true;
+    change.deviceType = DBT_DEVTYP_DEVICEINTERFACE;
+    change.classGuid = kHidInterfaceClass;
+    change.devicePath = collection.path();
+    notify(interfaceSink_, std::move(change));
+}
+
+void SimHidBackend::detach(SimCollection& collection, bool queryRemove) {
+    const auto it = std::find(present_.begin(), present_.end(), &collection);
+    if (it == present_.end()) {
+        return;
+    }
+    present_.erase(it);
+    for (auto& [handle, state] : handles_) {
+        if (state.collection != &collection) {
+            continue;
+        }
+        state.collection = nullptr;
+        state.input.clear();
+        for (const auto& [id, registration] : registrations_) {
+            if (registration.handle != handle) {
+                continue;
+            }
+            DeviceChange change;
+            change.hasHeader = true;
+            change.deviceType = DBT_DEVTYP_HANDLE;
+            change.handle = handle;
+            if (queryRemove) {
+                change.eventType = DBT_DEVICEQUERYREMOVE;
+                notify(registration.sink, change);
+            }
+            change.eventType = DBT_DEVICEREMOVECOMPLETE;
+            notify(registration.sink, change);
+        }
+    }
+    DeviceChange change;
+    change.eventType = DBT_DEVICEREMOVECOMPLETE;
+    change.hasHeader = true;
+    change.deviceType = DBT_DEVTYP_DEVICEINTERFACE;
+    change.classGuid = kHidInterfaceClass;
+    change.devicePath = collection.path();
+    notify(interfaceSink_, std::move(change));
+}
+
+bool SimHidBackend::isAttached(const SimCollection& collection) const {
+    return std::find(present_.begin(), present_.end(), &collection) != present_.end();
+}
+
+void SimHidBackend::queueInput(const SimCollection& collection, const ByteVector& report) {
+    for (auto& [handle, state] : handles_) {
+        if (state.collection == &collection) {
+            state.input.push_back(report);
+            if (state.input.size() > kInputBufferReports) {
+                state.input.pop_front();
+            }
+        }
+    }
+}
+
+std::size_t SimHidBackend::openHandles(const SimCollection& collection) const {
+    return static_cast<std::size_t>(
+        std::count_if(handles_.begin(), handles_.end(),
+                      [&](const auto& h) { return h.second.collection == &collection; }));
+}
+
+std::vector<std::string> SimHidBackend::enumerateInterfaces() {
+    std::vector<std::string> paths;
+    for (const SimCollection* collection : present_) {
+        paths.push_back(collection->path());
+    }
+    return paths;
+}
+
+void SimHidBackend::registerInterfaceNotifications(DeviceChangeSink* sink) {
+    interfaceSink_ = sink;
+}
+
+SimCollection* SimHidBackend::findPresent(const std::string& path) const {
+    // Device paths compare without regard to letter case, as on Windows.
+    for (SimCollection* collection : present_) {
+        if (equalsIgnoringAsciiCase(collection->path(), path)) {
+            return collection;
+        }
+    }
+    return nullptr;
+}
+
+bool SimHidBackend::probe(const std::string& path, HidAttributes& attributes, HidCaps& caps) {
+    SimCollection* collection = findPresent(path);
+    if (collection == nullptr || !collection->probeable()) {
+        return false;
+    }
+    attributes = collection->attributes();
+    caps = collection->caps();
+    return true;
+}
+
+HidHandle SimHidBackend::open(const std::string& path) {
+    SimCollection* collection = findPresent(path);
+    if (collection == nullptr || !collection->probeable()) {
+        return 0;
+    }
+    const HidHandle handle = nextHandle_;
+    nextHandle_ += 4;
+    handles_.emplace(handle, OpenHandle{collection, {}});
+    return handle;
+}
+
+void SimHidBackend::close(HidHandle handle) {
+    handles_.erase(handle);
+}
+
+HidRegistration SimHidBackend::registerHandleNotification(HidHandle handle,
+                                                          DeviceChangeSink* sink) {
+    if (live(handle) == nullptr) {
+        return 0;
+    }
+    const HidRegistration id = nextRegistration_++;
+    registrations_.emplace(id, Registration{handle, sink});
+    return id;
+}
+
+void SimHidBackend::unregisterHandleNotification(HidRegistration registration) {
+    registrations_.erase(registration);
+}
+
+SimHidBackend::OpenHandle* SimHidBackend::live(HidHandle handle) {
+    const auto it = handles_.find(handle);
+    if (it == handles_.end() || it->second.collection == nullptr) {
+        return nullptr;
+    }
+    return &it->second;
+}
+
+HidTransfer SimHidBackend::writeOutputReport(HidHandle handle, const ByteVector& report,
+                                             std::uint32_t /*timeoutMs*/) {
+    OpenHandle* state = live(handle);
+    if (state == nullptr) {
+        return {false, kErrorDeviceNotConnected};
+    }
+    return state->collection->onOutputReport(report);
+}
+
+std::optional<ByteVector> SimHidBackend::readInputReport(HidHandle handle, std::size_t length,
+                                                         std::uint32_t timeoutMs) {
+    if (live(handle) == nullptr) {
+        return std::nullopt;
+    }
+    const auto deadline = scheduler_.now() + std::chrono::milliseconds(timeoutMs);
+    scheduler_.runUntil(deadline, [this, handle] {
+        const OpenHandle* state = live(handle);
+        return state == nullptr || !state->input.empty();
+    });
+    OpenHandle* state = live(handle);
+    if (state == nullptr || state->input.empty()) {
+        return std::nullopt;
+    }
+    ByteVector report = std::move(state->input.front());
+    state->input.pop_front();
+    report.resize(length, 0);
+    return report;
+}
+
+HidTransfer SimHidBackend::setFeature(HidHandle handle, const ByteVector& report) {
+    OpenHandle* state = live(handle);
+    if (state == nullptr) {
+        return {false, kErrorDeviceNotConnected};
+    }
+    return state->collection->onSetFeature(report);
+}
+
+bool SimHidBackend::getFeature(HidHandle handle, ByteVector& report) {
+    OpenHandle* state = live(handle);
+    return state != nullptr && state->collection->onGetFeature(report);
+}
+
+}  // namespace zeltor
