@@ -1,0 +1,87 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "sim/sim_collection.h"
+#include "sim/sim_hid_backend.h"
+
+namespace zeltor::test {
+
+// Runs the work a backend posts to the user-interface thread when the test says so.
+class PostedWork {
+public:
+    SimHidBackend::Post poster() {
+        return [this](std::function<void()> work) { queue_.push_back(std::move(work)); };
+    }
+    // Runs everything posted so far, and what that posts in turn.
+    void drain() {
+        while (!queue_.empty()) {
+            auto work = std::move(queue_.front());
+            queue_.pop_front();
+            work();
+        }
+    }
+    std::size_t pending() const { return queue_.size(); }
+
+private:
+    std::deque<std::function<void()>> queue_;
+};
+
+// A collection whose behaviour each test scripts: it records what it receives, refuses on
+// request, and answers an output report with input reports after a delay.
+class ScriptedCollection final : public SimCollection {
+public:
+    ScriptedCollection(SimHidBackend& backend, std::string path, HidAttributes attributes,
+                       HidCaps caps)
+        : backend_(backend), path_(std::move(path)), attributes_(attributes), caps_(caps) {}
+
+    std::string path() const override { return path_; }
+    HidAttributes attributes() const override { return attributes_; }
+    HidCaps caps() const override { return caps_; }
+    bool probeable() const override { return probeable_; }
+
+    HidTransfer onOutputReport(const ByteVector& report) override {
+        outputs.push_back(report);
+        if (refuseOutput != 0) {
+            return {false, refuseOutput};
+        }
+        for (const auto& answer : answers) {
+            backend_.scheduler().scheduleAfter(
+                answerDelay, [this, answer] { backend_.queueInput(*this, answer); });
+        }
+        return {true, 0};
+    }
+    HidTransfer onSetFeature(const ByteVector& report) override {
+        features.push_back(report);
+        return refuseFeature != 0 ? HidTransfer{false, refuseFeature} : HidTransfer{true, 0};
+    }
+    bool onGetFeature(ByteVector& report) override {
+        if (!featureAnswer) {
+            return false;
+        }
+        for (std::size_t i = 1; i < report.size() && i < featureAnswer->size(); ++i) {
+            report[i] = (*featureAnswer)[i];
+        }
+        return true;
+    }
+
+    bool probeable_ = true;
+    std::uint32_t refuseOutput = 0;
+    std::uint32_t refuseFeature = 0;
+    std::vector<ByteVector> answers;  // queued after each output report
+    std::chrono::milliseconds answerDelay{5};
+    std::optional<ByteVector> featureAnswer;
+    std::vector<ByteVector> outputs;
+    std::vector<ByteVector> features;
+
+private:
+    SimHidBackend& backend_;
+    std::string path_;
+    HidAttributes attributes_;
+    HidCaps caps_;
+};
+
+}  // namespace zeltor::test
