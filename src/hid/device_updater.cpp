@@ -23,11 +23,7 @@ void DumpReport(const char* label, const ByteVector& bytes) {
     if (!g_RunOptions.m_Verbose) {
         return;
     }
-    Trace("%s", label);
-    for (const std::uint8_t byte : bytes) {
-        Trace("%02x ", byte);
-    }
-    Trace("\n");
+    TraceBytes(label, bytes);
 }
 
 bool cDeviceUpdater::GetHidInfo(HidBackend& backend, const std::string& path,

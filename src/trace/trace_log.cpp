@@ -176,6 +176,14 @@ bool TraceAssert(bool condition, const char* expression, const char* sourceFile,
     return true;
 }
 
+void TraceBytes(const char* label, const ByteVector& bytes) {
+    Trace("%s", label);
+    for (const std::uint8_t byte : bytes) {
+        Trace("%02x ", byte);
+    }
+    Trace("\n");
+}
+
 void DebugPrint(const char* format, ...) {
     std::string message;
     va_list args;

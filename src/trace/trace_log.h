@@ -3,6 +3,8 @@
 #include <functional>
 #include <string_view>
 
+#include "base/bytes.h"
+
 #if defined(__MINGW32__)
 // The build uses mingw's standard-conforming printf family, not the system's.
 #define ZELTOR_PRINTF(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
@@ -41,6 +43,9 @@ double ElapsedSeconds();
 
 // The file writer: the line's last LF becomes CR LF; nothing is written without an open file.
 void WriteLogText(std::u16string_view text);
+
+// "<label>xx xx ...\n", each part its own trace call, as the packet dumps are written.
+void TraceBytes(const char* label, const ByteVector& bytes);
 
 // Debugger output only: no timestamp, no file, whether or not a log is open.
 void DebugPrint(const char* format, ...) ZELTOR_PRINTF(1, 2);

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+
+namespace zeltor {
+
+// Update states. The numbers are fixed; 15 is reserved and never entered.
+enum DfuState : int {
+    DFU_STATE_STARTING = 0,
+    DFU_STATE_WAIT_DEVICES = 1,
+    DFU_STATE_CHECK_VERSIONS = 2,
+    DFU_STATE_READY = 3,
+    DFU_STATE_ENTER_HEADSET_BOOTLOADER = 4,
+    DFU_STATE_WAIT_HEADSET_BOOTLOADER = 5,
+    DFU_STATE_UPDATE_HEADSET = 6,
+    DFU_STATE_ENTER_DONGLE_BOOTLOADER = 7,
+    DFU_STATE_WAIT_DONGLE_BOOTLOADER = 8,
+    DFU_STATE_UPDATE_DONGLE = 9,
+    DFU_STATE_PREPARE_MCU = 10,
+    DFU_STATE_WAIT_MCU = 11,
+    DFU_STATE_UPDATE_MCU = 12,
+    DFU_STATE_WAIT_REATTACH = 13,
+    DFU_STATE_PAIR = 14,
+    DFU_STATE_RESERVED = 15,
+    DFU_STATE_SUCCESS = 16,
+    DFU_STATE_UP_TO_DATE = 17,
+    DFU_STATE_FAILED = 18,
+};
+
+// The two one-shot timers of the controller.
+inline constexpr std::uint32_t DFU_TIMER_STEP = 0xDEADBEEF;
+inline constexpr std::uint32_t DFU_TIMER_WATCHDOG = 0xABBABABE;
+inline constexpr std::uint32_t kWatchdogPeriodMs = 30000;
+inline constexpr std::uint32_t kDefaultStepPeriodMs = 10;
+inline constexpr std::uint32_t kMCURetryPeriodMs = 1000;
+
+// Private messages of the dialog window.
+inline constexpr std::uint32_t WM_USER = 0x0400;
+inline constexpr std::uint32_t WM_DFU_SWITCH_STATE = WM_USER + 2;
+inline constexpr std::uint32_t WM_DFU_DEVICE_EVENT = WM_USER + 3;
+
+}  // namespace zeltor

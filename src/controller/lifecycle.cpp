@@ -1,0 +1,61 @@
+// Construction, initialisation and destruction of the main dialog.
+#include "app/run_options.h"
+#include "controller/brennic_dfu_dlg.h"
+#include "hid/discovery.h"
+#include "host/companion.h"
+#include "host/driver_guard.h"
+#include "host/update_flag.h"
+#include "trace/run_log.h"
+#include "trace/trace_log.h"
+
+namespace zeltor {
+
+CBrennicDFUDlg::CBrennicDFUDlg(DialogHost& dialog, HidBackend& hid, HostServices& host,
+                               CRandom& random)
+    : m_Dialog(dialog),
+      m_Hid(hid),
+      m_Host(host),
+      m_Random(random),
+      m_ZeltorMCUUpdater(hid),
+      m_ZeltorHeadsetUpdater(hid),
+      m_ZeltorDongleUpdater(hid),
+      m_AvneraHeadsetUpdater(hid),
+      m_AvneraDongleUpdater(hid) {
+    g_LastUpdateFailed = isUpdateInProgress(m_Host);
+    // A negative period would reach the timer as weeks and stall a device in its bootloader.
+    m_StepPeriodMs = g_RunOptions.m_TimerMs > 0 ? static_cast<std::uint32_t>(g_RunOptions.m_TimerMs)
+                                                : kDefaultStepPeriodMs;
+    if (g_RunOptions.m_Log) {
+        OpenRunLog(m_Host.documentsFolder());
+    }
+    m_Random.seed(m_Host.tickCount());
+    if (!g_RunOptions.m_Tesmoray) {
+        g_RunOptions.m_Tesmoray = detectTesmorayRegion(m_Host);
+    }
+}
+
+CBrennicDFUDlg::~CBrennicDFUDlg() {
+    if (driverGuardApplies(m_Host)) {
+        setAutomaticDriverUpdates(m_Host, false);
+    }
+    m_Hid.registerInterfaceNotifications(nullptr);
+}
+
+bool CBrennicDFUDlg::OnInitDialog() {
+    m_QumbitStopped = false;
+    m_State = DFU_STATE_STARTING;
+    m_Hid.registerInterfaceNotifications(this);
+    const CompanionState companion = stopQumbit(m_Host);
+    m_QumbitPath = companion.path;
+    m_QumbitStopped = companion.stopped;
+    saveQumbitPath(m_Host, m_QumbitPath);
+    initDialogTexts();
+    EnumerateHidDevices(m_Hid, [this](const std::string& path) { onHidDeviceArrival(path); });
+    chooseHeadsetType();
+    if (driverGuardApplies(m_Host)) {
+        setAutomaticDriverUpdates(m_Host, true);
+    }
+    return true;
+}
+
+}  // namespace zeltor

@@ -1,0 +1,101 @@
+// One plan packet per tick of the step timer.
+#include "app/run_options.h"
+#include "controller/brennic_dfu_dlg.h"
+#include "trace/trace_log.h"
+
+namespace zeltor {
+namespace {
+
+// A forced failure for /RANDOMFAILS: 5 in 100 packets that carry a request.
+bool randomFailure(CRandom& random, const DfuPacket& packet) {
+    return g_RunOptions.m_RandomFails && !packet.m_Request.empty() && random.next() % 100 < 5;
+}
+
+}  // namespace
+
+void CBrennicDFUDlg::DumpFailedPacket(const DfuPacket& packet, int packetsLeft) {
+    Trace("FAILED PACKET:\n");
+    Trace("    PacketType: %d\n", packet.m_PacketType);
+    Trace("    PacketsLeft: %d\n", packetsLeft);
+    TraceBytes("    Request: ", packet.m_Request);
+    if (!packet.m_Response.empty()) {
+        TraceBytes("    Response: ", packet.m_Response);
+    }
+}
+
+void CBrennicDFUDlg::StepHeadsetTransfer() {
+    stepAvneraTransfer(m_HeadsetQueue, m_AvneraHeadsetUpdater,
+                       "Generating random (headset) fail.\n");
+}
+
+void CBrennicDFUDlg::StepDongleTransfer() {
+    stepAvneraTransfer(m_DongleQueue, m_AvneraDongleUpdater, "Generating random (dongle) fail.\n");
+}
+
+void CBrennicDFUDlg::stepAvneraTransfer(PacketQueue& queue, cDeviceUpdater& channel,
+                                        const char* failText) {
+    if (!channel.IsOpen()) {
+        PostSwitchToState(DFU_STATE_WAIT_DEVICES);
+        return;
+    }
+    if (queue.empty()) {
+        // A transfer with nothing to send cannot have reprogrammed the chip.
+        Trace("  Transfer started without packets\n");
+        SwitchToState(DFU_STATE_FAILED);
+        return;
+    }
+    const DfuPacket& packet = queue.front();
+    bool ok = channel.SendPacket(packet);
+    if (ok && randomFailure(m_Random, packet)) {
+        Trace("%s", failText);
+        ok = false;
+    }
+    if (!ok) {
+        DumpFailedPacket(packet, static_cast<int>(queue.size()));
+        SwitchToState(DFU_STATE_FAILED);
+        return;
+    }
+    queue.pop_front();
+    m_Dialog.progressStepIt();
+    if (queue.empty()) {
+        m_Dialog.killTimer(DFU_TIMER_STEP);
+    } else {
+        m_Dialog.setTimer(DFU_TIMER_STEP, m_StepPeriodMs);
+    }
+}
+
+void CBrennicDFUDlg::StepMCUTransfer() {
+    if (!m_ZeltorMCUUpdater.IsOpen()) {
+        PostSwitchToState(DFU_STATE_WAIT_DEVICES);
+        return;
+    }
+    if (m_MCUQueue.empty()) {
+        Trace("  Transfer started without packets\n");
+        SwitchToState(DFU_STATE_FAILED);
+        return;
+    }
+    const DfuPacket& packet = m_MCUQueue.front();
+    if (m_ZeltorMCUUpdater.SendPacket(packet)) {
+        m_MCUQueue.pop_front();
+        m_Dialog.progressStepIt();
+        if (!m_MCUQueue.empty()) {
+            m_Dialog.setTimer(DFU_TIMER_STEP, m_StepPeriodMs);
+            return;
+        }
+        m_Dialog.killTimer(DFU_TIMER_STEP);
+        SwitchToState(DFU_STATE_WAIT_REATTACH);
+        return;
+    }
+    ++m_FailedRetries;
+    if (m_FailedRetries <= m_MaxRetries) {
+        DumpFailedPacket(packet, static_cast<int>(m_MCUQueue.size()));
+        m_Dialog.setTimer(DFU_TIMER_STEP, kMCURetryPeriodMs);
+        return;
+    }
+    Trace("Retrying MCU firmware update\n");
+    m_MCURetry = true;
+    m_FailedRetries = 0;
+    SwitchToState(DFU_STATE_FAILED);
+}
+
+}  // namespace zeltor

@@ -1,0 +1,70 @@
+#include "protocol/avnera_commands.h"
+
+#include "protocol/avnera_plan.h"
+#include "protocol/mcu_plan.h"
+
+namespace zeltor {
+namespace {
+
+// The C library's string-to-integer reading of a two-character field: blanks, a sign, digits.
+std::uint8_t readTwoDigits(const ByteVector& bytes, std::size_t at) {
+    std::size_t pos = at;
+    const std::size_t end = at + 2;
+    while (pos < end && (bytes[pos] == ' ' || bytes[pos] == '\t')) {
+        ++pos;
+    }
+    bool negative = false;
+    if (pos < end && (bytes[pos] == '+' || bytes[pos] == '-')) {
+        negative = bytes[pos] == '-';
+        ++pos;
+    }
+    int value = 0;
+    for (; pos < end && bytes[pos] >= '0' && bytes[pos] <= '9'; ++pos) {
+        value = value * 10 + (bytes[pos] - '0');
+    }
+    return static_cast<std::uint8_t>(negative ? -value : value);
+}
+
+}  // namespace
+
+ByteVector avneraVersionRequest() {
+    return {0xFF, 0x0A, 0x00, 0xFD, 0x04, 0x07, 0x00, 0x05, 0x03, 0x05, 0x00, 0x00};
+}
+
+ByteVector avneraBootloaderEntryCommand() {
+    return {kAvneraCommandReportId, 0x02, 0x00, 0x0A};
+}
+
+ByteVector avneraPairingIdReport(std::uint32_t id, bool isDongle) {
+    ByteVector report = avneraParameterWrite(0, id, 4);
+    report[8] = isDongle ? kPairingSelectorDongle : kPairingSelectorHeadset;
+    return report;
+}
+
+ByteVector avneraPairingConfirmReport() {
+    return {kAvneraCommandReportId, 0x05, 0x00, 0x39};
+}
+
+std::optional<AvneraVersion> parseAvneraVersion(const ByteVector& answer) {
+    if (answer.size() < 17 || answer[9] != 'T' || answer[11] != '.') {
+        return std::nullopt;
+    }
+    return AvneraVersion{readTwoDigits(answer, 12), readTwoDigits(answer, 15)};
+}
+
+ByteVector mcuVersionRequest() {
+    return {kMCUReportId, 0x88, 0x07, 0x00};
+}
+
+ByteVector mcuUpdateModeCommand() {
+    return {kMCUReportId, 0x88, 0x01};
+}
+
+std::optional<std::uint8_t> parseMCUVersion(const ByteVector& answer) {
+    if (answer.size() < 5 || answer[0] != kMCUReportId || answer[1] != 0x88 || answer[2] != 0x07) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>((answer[4] >> 4) * 10 + (answer[4] & 0x0F));
+}
+
+}  // namespace zeltor
