@@ -35,7 +35,10 @@ inline constexpr std::uint32_t kDefaultStepPeriodMs = 10;
 inline constexpr std::uint32_t kMCURetryPeriodMs = 1000;
 
 // Private messages of the dialog window.
+// The Windows headers define these as macros of the same values; either serves.
+#ifndef WM_USER
 inline constexpr std::uint32_t WM_USER = 0x0400;
+#endif
 inline constexpr std::uint32_t WM_DFU_SWITCH_STATE = WM_USER + 2;
 inline constexpr std::uint32_t WM_DFU_DEVICE_EVENT = WM_USER + 3;
 

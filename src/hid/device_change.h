@@ -9,11 +9,22 @@
 namespace zeltor {
 
 // Device-change notification codes and header kinds (the platform's numbering).
+// The Windows headers define these as macros of the same values; either serves.
+#ifndef DBT_DEVICEARRIVAL
 inline constexpr std::uint32_t DBT_DEVICEARRIVAL = 0x8000;
+#endif
+#ifndef DBT_DEVICEQUERYREMOVE
 inline constexpr std::uint32_t DBT_DEVICEQUERYREMOVE = 0x8001;
+#endif
+#ifndef DBT_DEVICEREMOVECOMPLETE
 inline constexpr std::uint32_t DBT_DEVICEREMOVECOMPLETE = 0x8004;
+#endif
+#ifndef DBT_DEVTYP_DEVICEINTERFACE
 inline constexpr std::uint32_t DBT_DEVTYP_DEVICEINTERFACE = 5;
+#endif
+#ifndef DBT_DEVTYP_HANDLE
 inline constexpr std::uint32_t DBT_DEVTYP_HANDLE = 6;
+#endif
 
 // The interface class of HID collections, {4D1E55B2-F16F-11CF-88CB-001111000030}.
 inline constexpr std::array<std::uint8_t, 16> kHidInterfaceClass = {

@@ -11,9 +11,16 @@
 namespace zeltor {
 
 // Registry value types (the platform's numbering).
+// The Windows headers define these as macros of the same values; either serves.
+#ifndef REG_SZ
 inline constexpr std::uint32_t REG_SZ = 1;
+#endif
+#ifndef REG_EXPAND_SZ
 inline constexpr std::uint32_t REG_EXPAND_SZ = 2;
+#endif
+#ifndef REG_DWORD
 inline constexpr std::uint32_t REG_DWORD = 4;
+#endif
 
 struct RegistryValue {
     std::uint32_t type = 0;

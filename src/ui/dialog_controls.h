@@ -25,7 +25,12 @@ inline constexpr int IDI_REGULAR_HEADSET = 130;
 inline constexpr int IDI_SHROUD_HEADSET = 147;
 
 // Results of a modal run.
+// The Windows headers define these as macros of the same values; either serves.
+#ifndef IDOK
 inline constexpr int IDOK = 1;
+#endif
+#ifndef IDCANCEL
 inline constexpr int IDCANCEL = 2;
+#endif
 
 }  // namespace zeltor

@@ -1,7 +1,8 @@
 #include "platform/win32/command_line_win32.h"
 
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include "base/text.h"
 

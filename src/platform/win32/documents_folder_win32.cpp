@@ -1,5 +1,6 @@
-#include <shlobj.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shlobj.h>
 
 #include "base/text.h"
 #include "host/documents_folder.h"
