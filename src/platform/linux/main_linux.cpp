@@ -1,7 +1,7 @@
-#include "app/application.h"
+#include "platform/console/console_application.h"
 
 int main(int argc, char** argv) {
     // The arguments after the program name, as the command line gave them.
-    return zeltor::runApplication(argc > 1 ? static_cast<std::uint32_t>(argc - 1) : 0,
-                                  argc > 1 ? argv + 1 : nullptr);
+    return zeltor::runConsoleApplication(argc > 1 ? static_cast<std::uint32_t>(argc - 1) : 0,
+                                         argc > 1 ? argv + 1 : nullptr);
 }

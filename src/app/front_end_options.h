@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace zeltor {
+
+// The switches of this build beyond the product's own: how and where the update runs.
+struct FrontEndOptions {
+    bool simulate = false;                    // "/SIMULATE": simulated headset and dongle
+    std::optional<std::string> scenarioFile;  // "/SIMULATE=<file>": a scenario of its own
+    bool instant = false;                     // "/INSTANT": the simulation in virtual time
+    bool console = false;                     // "/CONSOLE": the terminal even with a display
+};
+
+// Matched like the product's flag switches: whole arguments, any letter case; the file name
+// after "/SIMULATE=" is kept as written. Arguments it does not know are left to the product.
+FrontEndOptions parseFrontEndOptions(std::uint32_t count, const char* const* arguments);
+
+}  // namespace zeltor

@@ -1,0 +1,112 @@
+#include "platform/console/console_application.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/front_end_options.h"
+#include "app/instance_lock.h"
+#include "app/run_options.h"
+#include "controller/brennic_dfu_dlg.h"
+#include "host/documents_folder.h"
+#include "platform/console/console_runner.h"
+#include "sim/headless_dialog_host.h"
+#include "sim/scenario/scenario_json.h"
+#include "sim/scenario/sim_world.h"
+#include "sim/sim_hid_backend.h"
+#include "sim/sim_host_services.h"
+#include "sim/simulation_verdict.h"
+#include "trace/trace_log.h"
+
+namespace zeltor {
+namespace {
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "brennic-firmware-update: %s\n", message.c_str());
+    return kExitCannotStart;
+}
+
+// The clock of the run, for everything that waits or stamps, for as long as the run lasts.
+class ClockInstallation {
+public:
+    explicit ClockInstallation(Clock& clock) {
+        setActiveClock(&clock);
+        ResetTraceClock();
+    }
+    ~ClockInstallation() { setActiveClock(nullptr); }
+};
+
+int runSimulated(const FrontEndOptions& frontEnd) {
+    SimScenario scenario;
+    if (frontEnd.scenarioFile) {
+        std::string error;
+        if (!loadScenarioFile(*frontEnd.scenarioFile, scenario, error)) {
+            return fail(error);
+        }
+    }
+    // Virtual time starts at the real date, so the log's run header still tells when it ran.
+    SimScheduler scheduler(
+        frontEnd.instant ? SimScheduler::Mode::Virtual : SimScheduler::Mode::RealTime,
+        systemClock().localDateTime());
+    ClockInstallation clock(scheduler);
+    HeadlessDialogHost dialog(scheduler);
+    SimHidBackend bus(scheduler, dialog.poster());
+    // The simulated machine keeps its registry and processes to itself, so a simulated run
+    // never marks a real update as interrupted; only the log goes where the product writes it.
+    SimHostServices host(scheduler);
+    host.documents = documentsFolder();
+    CRandom random;
+    SimWorld world(bus, scenario);
+
+    const bool terminal = isatty(STDOUT_FILENO) == 1;
+    ConsoleView view(dialog, stdout, terminal);
+    std::printf("Simulated headset and dongle%s%s\n", frontEnd.instant ? ", in virtual time" : "",
+                scenario.description.empty() ? "." : (": " + scenario.description).c_str());
+    std::printf("Headset type: %s\n", g_RunOptions.m_Shroud
+                                          ? "shroud (/SHROUD)"
+                                          : "regular (/SHROUD chooses the shroud type)");
+    CBrennicDFUDlg controller(dialog, bus, host, random);
+    dialog.setTimerHandler([&controller](std::uint32_t id) { controller.OnTimer(id); });
+    dialog.setChooserAnswer(g_RunOptions.m_Shroud ? ChooserResult::Shroud : ChooserResult::Regular);
+    dialog.setChangeHandler([&view](int id) { view.onControlChanged(id); });
+
+    auto input = openConsoleInput();
+    ConsoleRunner::Hooks hooks;
+    hooks.replugHeadset = [&world, &scheduler] {
+        world.headset().unplug();
+        scheduler.scheduleAfter(std::chrono::milliseconds(2000),
+                                [&world] { world.headset().plug(); });
+        return true;
+    };
+    ConsoleRunner runner(controller, dialog, scheduler, view, *input, hooks);
+    controller.OnInitDialog();
+    const int code = runner.run();
+
+    const SimulationVerdict verdict = judgeSimulation(
+        world, controller.headsetPlan(), controller.donglePlan(), controller.mcuPlan(),
+        g_RunOptions.m_SkipHeadset, g_RunOptions.m_SkipDongle, g_RunOptions.m_SkipMCU);
+    std::printf("%s\n", verdict.line.c_str());
+    if (const auto folder = host.documents) {
+        std::printf("Log: %s/BrennicFirmwareUpdate.log\n", folder->c_str());
+    }
+    return code;
+}
+
+}  // namespace
+
+int runConsoleApplication(std::uint32_t count, const char* const* arguments) {
+    parseCommandLine(count, arguments, &g_RunOptions);
+    const FrontEndOptions frontEnd = parseFrontEndOptions(count, arguments);
+    if (!frontEnd.simulate) {
+        return fail("real devices are not supported by this build yet; run it with /SIMULATE");
+    }
+    std::string why;
+    const auto lock = acquireInstanceLock(why);
+    if (!lock) {
+        return fail("cannot start: " + why);
+    }
+    return runSimulated(frontEnd);
+}
+
+}  // namespace zeltor

@@ -1,0 +1,125 @@
+#include "platform/console/console_runner.h"
+
+#include "ui/dialog_controls.h"
+
+namespace zeltor {
+
+ConsoleRunner::ConsoleRunner(CBrennicDFUDlg& controller, HeadlessDialogHost& dialog,
+                             SimScheduler& scheduler, ConsoleView& view, ConsoleInput& input,
+                             Hooks hooks)
+    : controller_(controller),
+      dialog_(dialog),
+      scheduler_(scheduler),
+      view_(view),
+      input_(input),
+      hooks_(std::move(hooks)),
+      interactive_(input.interactive()) {}
+
+void ConsoleRunner::actLikeTheUser() {
+    const int state = controller_.state();
+    if (state == DFU_STATE_READY && dialog_.control(IDC_START).visible && !startRequested_) {
+        startRequested_ = true;
+        if (interactive_) {
+            view_.say("Press Enter to start the update.");
+            awaitingEnter_ = true;
+        } else {
+            dialog_.post([this] { controller_.OnStartClicked(); });
+        }
+    }
+    if (state != DFU_STATE_READY) {
+        startRequested_ = startRequested_ && controller_.startPressed();
+        awaitingEnter_ = awaitingEnter_ && state == DFU_STATE_READY;
+    }
+    if (state == DFU_STATE_SUCCESS || state == DFU_STATE_UP_TO_DATE) {
+        exitCode_ = kExitSuccess;
+        controller_.OnOK();
+        return;
+    }
+    if (state == DFU_STATE_FAILED && controller_.failedRetries() > 5) {
+        exitCode_ = kExitFailed;
+        controller_.OnCancel();
+        return;
+    }
+    if (state == DFU_STATE_FAILED && dialog_.pendingWork() == 0 &&
+        replugPromptedAt_ != controller_.failedRetries()) {
+        // The dialog asks for the headset to be replugged; the update goes on when it is.
+        replugPromptedAt_ = controller_.failedRetries();
+        if (hooks_.replugHeadset && hooks_.replugHeadset()) {
+            view_.say("(simulation) The headset is unplugged and plugged in again.");
+        } else {
+            view_.say("Waiting for the headset to be unplugged and plugged in again.");
+        }
+    }
+}
+
+bool ConsoleRunner::waitForSomething() {
+    const auto next = scheduler_.nextEventTime();
+    std::optional<std::chrono::milliseconds> timeout;
+    if (next) {
+        timeout = scheduler_.mode() == SimScheduler::Mode::Virtual
+                      ? std::chrono::milliseconds(0)
+                      : std::chrono::ceil<std::chrono::milliseconds>(
+                            std::max(*next - scheduler_.now(), SimScheduler::Nanoseconds(0)));
+    } else if (!interactive_ && !controller_.canClose()) {
+        // Nothing is scheduled, nobody can type, and the dialog may not close: nothing will
+        // ever change.
+        view_.say("The devices will not change any more; the update cannot go on (state " +
+                  std::to_string(controller_.state()) + ").");
+        exitCode_ = kExitFailed;
+        return false;
+    } else if (!interactive_) {
+        view_.say("Nothing more will happen without the devices; closing.");
+        exitCode_ = kExitFailed;
+        controller_.OnCancel();
+        return true;
+    }
+    switch (input_.wait(timeout)) {
+        case ConsoleEvent::Interrupt:
+            if (controller_.canClose()) {
+                view_.say("Stopped.");
+                exitCode_ = kExitStoppedByUser;
+                controller_.OnCancel();
+            } else {
+                view_.say("The update cannot be stopped now; it carries on.");
+            }
+            return true;
+        case ConsoleEvent::Enter:
+            if (awaitingEnter_) {
+                awaitingEnter_ = false;
+                dialog_.post([this] { controller_.OnStartClicked(); });
+            }
+            return true;
+        case ConsoleEvent::EndOfInput:
+            interactive_ = false;
+            if (awaitingEnter_) {
+                awaitingEnter_ = false;
+                dialog_.post([this] { controller_.OnStartClicked(); });
+            }
+            return true;
+        case ConsoleEvent::None:
+            break;
+    }
+    if (next) {
+        scheduler_.runNextEvent();
+    }
+    return true;
+}
+
+int ConsoleRunner::run() {
+    while (!dialog_.ended()) {
+        actLikeTheUser();
+        if (dialog_.ended()) {
+            break;
+        }
+        if (dialog_.pendingWork() > 0) {
+            dialog_.runOnce();
+            continue;
+        }
+        if (!waitForSomething()) {
+            break;
+        }
+    }
+    return exitCode_;
+}
+
+}  // namespace zeltor

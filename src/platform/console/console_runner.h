@@ -1,0 +1,53 @@
+#pragma once
+
+#include <functional>
+
+#include "controller/brennic_dfu_dlg.h"
+#include "platform/console/console_input.h"
+#include "platform/console/console_view.h"
+#include "sim/headless_dialog_host.h"
+#include "sim/sim_scheduler.h"
+
+namespace zeltor {
+
+// Process exit codes of a console run.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitCannotStart = 2;
+inline constexpr int kExitStoppedByUser = 130;
+
+// Drives the controller from a terminal: it serves the dialog's message loop, presses Start
+// (after Enter on a terminal), closes the dialog where a person would, and honours Ctrl+C only
+// where the dialog could be closed.
+class ConsoleRunner {
+public:
+    struct Hooks {
+        // Plays the user who unplugs and replugs the headset after a failure; false when
+        // nobody can (real devices: the person at the desk does it).
+        std::function<bool()> replugHeadset;
+    };
+
+    ConsoleRunner(CBrennicDFUDlg& controller, HeadlessDialogHost& dialog, SimScheduler& scheduler,
+                  ConsoleView& view, ConsoleInput& input, Hooks hooks);
+
+    // Runs until the dialog ends; returns the exit code.
+    int run();
+
+private:
+    void actLikeTheUser();
+    bool waitForSomething();
+
+    CBrennicDFUDlg& controller_;
+    HeadlessDialogHost& dialog_;
+    SimScheduler& scheduler_;
+    ConsoleView& view_;
+    ConsoleInput& input_;
+    Hooks hooks_;
+    bool interactive_;
+    bool awaitingEnter_ = false;
+    bool startRequested_ = false;
+    std::uint32_t replugPromptedAt_ = 0;
+    int exitCode_ = kExitSuccess;
+};
+
+}  // namespace zeltor

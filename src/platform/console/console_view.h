@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "sim/headless_dialog_host.h"
+
+namespace zeltor {
+
+// Shows the dialog in a terminal as it changes: the title, heading and warning once, then the
+// instruction text and the status line whenever a state sets them, and the progress as one line
+// redrawn in place (plain lines, no control characters, when the output is not a terminal).
+class ConsoleView {
+public:
+    ConsoleView(const HeadlessDialogHost& dialog, std::FILE* out, bool terminal);
+
+    // Prints the fixed texts once the dialog has them.
+    void showHeader();
+    // Call on every control change.
+    void onControlChanged(int controlId);
+    // A line of the front end's own (prompts, notices), on a line of its own.
+    void say(const std::string& line);
+
+private:
+    void printLine(const std::string& line);
+    void drawProgress();
+    void endProgressLine();
+
+    const HeadlessDialogHost& dialog_;
+    std::FILE* out_;
+    bool terminal_;
+    std::string lastInstructions_;
+    std::string lastStatus_;
+    bool progressShown_ = false;
+    int lastPercent_ = -1;
+    bool progressLineOpen_ = false;
+    bool headerShown_ = false;
+};
+
+// "<a href="URL">text</a>" as "text (URL)"; other text unchanged.
+std::string plainLinkText(const std::string& markup);
+
+}  // namespace zeltor

@@ -1,0 +1,92 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/console/console_input.h"
+
+namespace zeltor {
+namespace {
+
+// The signal handler only writes a byte; the loop reads it when it next waits.
+int g_interruptPipe[2] = {-1, -1};
+
+extern "C" void onInterruptSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = write(g_interruptPipe[1], &byte, 1);
+    errno = saved;
+}
+
+class LinuxConsoleInput final : public ConsoleInput {
+public:
+    LinuxConsoleInput() : interactive_(isatty(STDIN_FILENO) == 1) {
+        if (pipe2(g_interruptPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+            struct sigaction action {};
+            action.sa_handler = onInterruptSignal;
+            sigemptyset(&action.sa_mask);
+            action.sa_flags = SA_RESTART;
+            sigaction(SIGINT, &action, &previousInt_);
+            sigaction(SIGTERM, &action, &previousTerm_);
+        }
+    }
+
+    ~LinuxConsoleInput() override {
+        sigaction(SIGINT, &previousInt_, nullptr);
+        sigaction(SIGTERM, &previousTerm_, nullptr);
+        for (int& fd : g_interruptPipe) {
+            if (fd >= 0) {
+                close(fd);
+                fd = -1;
+            }
+        }
+    }
+
+    bool interactive() const override { return interactive_; }
+
+    ConsoleEvent wait(std::optional<std::chrono::milliseconds> timeout) override {
+        pollfd fds[2] = {{g_interruptPipe[0], POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+        const nfds_t count = stdinOpen_ ? 2 : 1;
+        const int ms = timeout ? static_cast<int>(timeout->count()) : -1;
+        const int ready = poll(fds, count, ms < 0 && timeout ? 0 : ms);
+        if (ready <= 0) {
+            return ConsoleEvent::None;
+        }
+        if ((fds[0].revents & POLLIN) != 0) {
+            char drain[16];
+            while (read(g_interruptPipe[0], drain, sizeof drain) > 0) {
+            }
+            return ConsoleEvent::Interrupt;
+        }
+        if (count > 1 && (fds[1].revents & (POLLIN | POLLHUP)) != 0) {
+            char buffer[256];
+            const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n <= 0) {
+                stdinOpen_ = false;
+                return ConsoleEvent::EndOfInput;
+            }
+            for (ssize_t i = 0; i < n; ++i) {
+                if (buffer[i] == '\n') {
+                    return ConsoleEvent::Enter;
+                }
+            }
+        }
+        return ConsoleEvent::None;
+    }
+
+private:
+    bool interactive_;
+    bool stdinOpen_ = true;
+    struct sigaction previousInt_ {};
+    struct sigaction previousTerm_ {};
+};
+
+}  // namespace
+
+std::unique_ptr<ConsoleInput> openConsoleInput() {
+    return std::make_unique<LinuxConsoleInput>();
+}
+
+}  // namespace zeltor
