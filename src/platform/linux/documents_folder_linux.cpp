@@ -1,16 +1,14 @@
-#include <filesystem>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
 #include "host/documents_folder.h"
+#include "platform/linux/atomic_file_linux.h"
+#include "platform/linux/file_identity_linux.h"
+#include "platform/linux/xdg_folders_linux.h"
 
 namespace zeltor {
 namespace {
-
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
-}
 
 // XDG_DOCUMENTS_DIR="$HOME/Documents" as xdg-user-dirs writes it: a quoted value in which
 // "$HOME" is the only variable.
@@ -39,25 +37,32 @@ std::optional<std::string> documentsFromUserDirs(const std::string& configHome,
 
 }  // namespace
 
-std::optional<std::string> documentsFolder() {
-    const std::string home = environment("HOME");
-    std::string configHome = environment("XDG_CONFIG_HOME");
-    if (configHome.empty() && !home.empty()) {
-        configHome = home + "/.config";
+std::string configHomeFor(const InvokingUser& user) {
+    if (!user.behindElevation) {
+        const char* configHome = std::getenv("XDG_CONFIG_HOME");
+        if (configHome != nullptr && configHome[0] == '/') {
+            return configHome;
+        }
     }
-    std::optional<std::string> folder;
-    if (!configHome.empty()) {
-        folder = documentsFromUserDirs(configHome, home);
+    return user.home + "/.config";
+}
+
+std::optional<std::string> documentsFolderFor(const InvokingUser& user) {
+    if (user.home.empty()) {
+        return std::nullopt;
     }
-    if (!folder && !home.empty()) {
-        folder = home + "/Documents";
+    const FilesAsUser asUser(ownerOfFilesFor(user));
+    std::optional<std::string> folder = documentsFromUserDirs(configHomeFor(user), user.home);
+    if (!folder) {
+        folder = user.home + "/Documents";
     }
-    if (folder) {
-        // A fresh account may have no documents folder yet; the log should not be lost for it.
-        std::error_code ignored;
-        std::filesystem::create_directories(*folder, ignored);
-    }
+    // A fresh account may have no documents folder yet; the log should not be lost for it.
+    makeFolders(*folder, 0755);
     return folder;
+}
+
+std::optional<std::string> documentsFolder() {
+    return documentsFolderFor(invokingUser());
 }
 
 }  // namespace zeltor
