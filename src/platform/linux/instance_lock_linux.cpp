@@ -3,10 +3,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include "app/instance_lock.h"
+#include "platform/linux/file_identity_linux.h"
+#include "platform/linux/invoking_user_linux.h"
 
 namespace zeltor {
 namespace {
@@ -20,21 +21,27 @@ private:
     int fd_;
 };
 
-// The user's runtime folder holds the lock: it is private to the user and emptied at logout,
-// so a lock never outlives a crash for long.
+// The invoking user's runtime folder holds the lock, so a run behind sudo and a plain run of the
+// same user exclude each other; the folder is private to the user and emptied at logout.
 std::string lockPath() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && *runtime != '\0') {
-        return std::string(runtime) + "/brennic-firmware-update.lock";
+    const InvokingUser user = invokingUser();
+    const std::string runtime = "/run/user/" + std::to_string(user.uid);
+    if (access(runtime.c_str(), W_OK) == 0) {
+        return runtime + "/brennic-firmware-update.lock";
     }
-    return "/tmp/brennic-firmware-update-" + std::to_string(getuid()) + ".lock";
+    return "/tmp/brennic-firmware-update-" + std::to_string(user.uid) + ".lock";
 }
 
 }  // namespace
 
 std::unique_ptr<InstanceLock> acquireInstanceLock(std::string& why) {
     const std::string path = lockPath();
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int fd = -1;
+    {
+        // Made as the user, so their own runs can take it later.
+        const FilesAsUser asUser(ownerOfFilesFor(invokingUser()));
+        fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    }
     if (fd < 0) {
         why = "cannot open " + path + ": " + std::strerror(errno);
         return nullptr;

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 
+#include "platform/linux/file_identity_linux.h"
+#include "platform/linux/invoking_user_linux.h"
 #include "trace/log_file.h"
 
 namespace zeltor {
@@ -43,6 +45,8 @@ private:
 }  // namespace
 
 std::unique_ptr<LogFile> openLogFile(const std::string& path) {
+    // Behind sudo the log lives in the user's folder and must stay theirs to read and remove.
+    const FilesAsUser asUser(ownerOfFilesFor(invokingUser()));
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
         return nullptr;
