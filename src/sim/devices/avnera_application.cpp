@@ -1,25 +1,19 @@
 #include "sim/devices/avnera_application.h"
 
+#include <algorithm>
+
+#include "protocol/avnera_commands.h"
 #include "protocol/avnera_plan.h"
 #include "sim/devices/avnera_report.h"
-#include "sim/devices/role_names.h"
+#include "sim/devices/report_bytes.h"
+#include "sim/devices/sim_names.h"
 
 namespace zeltor {
 namespace {
 
-const ByteVector kVersionRequest{0xFF, 0x0A, 0x00, 0xFD, 0x04, 0x07,
-                                 0x00, 0x05, 0x03, 0x05, 0x00, 0x00};
-const ByteVector kStorePairingId{0xFF, 0x05, 0x00, 0x39};
 constexpr std::size_t kVersionTextOffset = 9;
 constexpr std::uint16_t kPairingIdAddress = 0;
 constexpr int kPairingIdWidth = 4;
-
-// The bootloader-entry command has the reset command's shape with 0x0A in place of 0x05.
-ByteVector bootloaderEntryRequest() {
-    ByteVector request = avneraResetRequest();
-    request[3] = 0x0A;
-    return request;
-}
 
 }  // namespace
 
@@ -34,8 +28,10 @@ AvneraApplication::AvneraApplication(DeviceRole role, std::uint8_t pairingSelect
 
 ByteVector AvneraApplication::versionAnswer() const {
     // The chip echoes the request's header before its version text.
-    ByteVector answer(kVersionRequest.begin(), kVersionRequest.begin() + kVersionTextOffset);
-    answer.insert(answer.end(), version_.begin(), version_.end());
+    const ByteVector request = avneraVersionRequest();
+    ByteVector answer(kVersionTextOffset + version_.size());
+    std::copy_n(request.begin(), kVersionTextOffset, answer.begin());
+    std::copy(version_.begin(), version_.end(), answer.begin() + kVersionTextOffset);
     return answer;
 }
 
@@ -47,13 +43,13 @@ SimReaction AvneraApplication::onSetFeature(const ByteVector& report) {
         return SimReaction::refused(kErrorInvalidParameter);
     }
     SimReaction reaction;
-    if (beginsWith(report, kVersionRequest)) {
+    if (beginsWith(report, avneraVersionRequest())) {
         reaction.answer = versionAnswer();
-    } else if (beginsWith(report, bootloaderEntryRequest())) {
+    } else if (beginsWith(report, avneraBootloaderEntryCommand())) {
         reaction.request = SimRequest::EnterBootloader;
     } else if (beginsWith(report, avneraResetRequest())) {
         reaction.request = SimRequest::Restart;
-    } else if (beginsWith(report, kStorePairingId)) {
+    } else if (beginsWith(report, avneraPairingConfirmReport())) {
         return storePairingId();
     } else if (const auto write = parseAvneraParameterWrite(report);
                write && write->address == kPairingIdAddress &&

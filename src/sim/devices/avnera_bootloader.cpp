@@ -3,7 +3,8 @@
 #include <algorithm>
 
 #include "sim/devices/avnera_report.h"
-#include "sim/devices/role_names.h"
+#include "sim/devices/report_bytes.h"
+#include "sim/devices/sim_names.h"
 
 namespace zeltor {
 namespace {
@@ -14,16 +15,8 @@ constexpr std::uint8_t kErasedByte = 0xFF;
 
 }  // namespace
 
-ByteVector oldFirmwarePattern(std::size_t size, std::uint8_t seed) {
-    ByteVector bytes(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(seed ^ (i * 29) ^ (i >> 8));
-    }
-    return bytes;
-}
-
-AvneraBootloader::AvneraBootloader(DeviceRole role, const AvneraChip& chip,
-                                   std::size_t eepromSize, DeviceErrorLog& errors)
+AvneraBootloader::AvneraBootloader(DeviceRole role, const AvneraChip& chip, std::size_t eepromSize,
+                                   DeviceErrorLog& errors)
     : role_(role),
       chip_(chip),
       ramSize_(static_cast<std::size_t>(avneraAvailableRam(chip))),
@@ -115,8 +108,8 @@ void AvneraBootloader::dataReport(const ByteVector& report) {
         return;
     }
     // The report is padded to the feature length; the chip takes one report's worth of data.
-    const std::size_t count = std::min<std::size_t>(report.size() - kDataHeaderSize,
-                                                    kAvneraDataReportLimit);
+    const std::size_t count =
+        std::min<std::size_t>(report.size() - kDataHeaderSize, kAvneraDataReportLimit);
     if (offset + count > ramSize_) {
         errors_.record(source, "data report at offset %u runs past the RAM buffer of %zu bytes",
                        offset, ramSize_);
@@ -190,14 +183,18 @@ void AvneraBootloader::commitBlock() {
         return;
     }
     if (!std::all_of(ramWritten_.begin(), ramWritten_.begin() + length, [](bool b) { return b; })) {
-        errors_.record(source, "commit of %u bytes at 0x%X from RAM not written since the last "
-                       "commit", length, address);
+        errors_.record(source,
+                       "commit of %u bytes at 0x%X from RAM not written since the last "
+                       "commit",
+                       length, address);
         return;
     }
     const auto target = erased_.begin() + address;
     if (chip_.regionPasses && !std::all_of(target, target + length, [](bool b) { return b; })) {
-        errors_.record(source, "commit of %u bytes at 0x%X into EEPROM not erased by a region "
-                       "pass", length, address);
+        errors_.record(source,
+                       "commit of %u bytes at 0x%X into EEPROM not erased by a region "
+                       "pass",
+                       length, address);
         return;
     }
     std::copy_n(data_.begin() + chip_.ramBuffer, length, eeprom_.begin() + address);

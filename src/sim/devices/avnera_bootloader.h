@@ -45,8 +45,4 @@ private:
     DeviceErrorLog& errors_;
 };
 
-// What a chip's EEPROM or the MCU's flash holds before an update: the previous firmware, told
-// apart from any image the tests write.
-ByteVector oldFirmwarePattern(std::size_t size, std::uint8_t seed);
-
 }  // namespace zeltor

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "protocol/avnera_plan.h"
+#include "sim/devices/report_bytes.h"
 
 namespace zeltor {
 
@@ -26,18 +27,6 @@ std::optional<AvneraParameterWriteFields> parseAvneraParameterWrite(const ByteVe
     }
     fields.value.assign(report.begin() + kHeader, report.begin() + kHeader + width);
     return fields;
-}
-
-bool beginsWith(const ByteVector& report, const ByteVector& prefix) {
-    return report.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), report.begin());
-}
-
-std::uint32_t littleEndian(const std::uint8_t* bytes, int width) {
-    std::uint32_t value = 0;
-    for (int i = width - 1; i >= 0; --i) {
-        value = (value << 8) | bytes[i];
-    }
-    return value;
 }
 
 }  // namespace zeltor

@@ -17,9 +17,4 @@ struct AvneraParameterWriteFields {
 
 std::optional<AvneraParameterWriteFields> parseAvneraParameterWrite(const ByteVector& report);
 
-bool beginsWith(const ByteVector& report, const ByteVector& prefix);
-
-// Least significant byte first, as every multi-byte value of the chips.
-std::uint32_t littleEndian(const std::uint8_t* bytes, int width);
-
 }  // namespace zeltor

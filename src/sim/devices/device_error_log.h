@@ -1,10 +1,8 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <vector>
 
-#include "base/bytes.h"
 #include "trace/trace_log.h"
 
 namespace zeltor {
@@ -20,8 +18,5 @@ public:
 private:
     std::vector<std::string> entries_;
 };
-
-// The first `count` bytes of `bytes` as "ff 02 00 0a", for messages.
-std::string hexBytes(const ByteVector& bytes, std::size_t count);
 
 }  // namespace zeltor

@@ -1,6 +1,9 @@
 #include "sim/devices/fault_injector.h"
 
-#include "sim/devices/avnera_report.h"
+#include <algorithm>
+
+#include "sim/devices/report_bytes.h"
+#include "sim/devices/sim_names.h"
 
 namespace zeltor {
 
@@ -27,6 +30,7 @@ SimFaultEffect SimFaultInjector::onReport(DeviceRole target, const ByteVector& r
         if (f.target != target || f.afterMs || !beginsWith(report, f.prefix) || !due(watch)) {
             continue;
         }
+        noteActed(f, "report " + std::to_string(watch.matched) + ", " + hexBytes(report, 8));
         switch (f.action) {
             case SimFault::Action::Refuse:
                 effect.refuse = f.errorCode;
@@ -64,6 +68,14 @@ std::vector<const SimFault*> SimFaultInjector::onArrival(DeviceRole target) {
         }
     }
     return timed;
+}
+
+void SimFaultInjector::noteActed(const SimFault& fault, const std::string& occasion) {
+    const auto it = std::find_if(watches_.begin(), watches_.end(),
+                                 [&](const Watch& w) { return &w.fault == &fault; });
+    acted_.push_back("faults[" + std::to_string(it - watches_.begin()) + "] " +
+                     simActionName(fault.action) + " on the " + simRoleName(fault.target) + ": " +
+                     occasion);
 }
 
 void corruptAnswer(ByteVector& answer, std::optional<std::uint16_t> byte) {

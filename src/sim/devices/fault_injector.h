@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "sim/scenario/scenario.h"
@@ -21,14 +22,20 @@ struct SimFaultEffect {
     std::vector<const SimFault*> floods;  // floods that start now
 };
 
-// Counts the reports each fault watches and says when it acts.
+// Counts the reports each fault watches, says when it acts, and keeps a line for each time it
+// did, so that a simulated run tells injected faults apart from faults of the tool.
 class SimFaultInjector {
 public:
     explicit SimFaultInjector(std::vector<SimFault> faults);
 
     SimFaultEffect onReport(DeviceRole target, const ByteVector& report);
-    // The faults that act a while after this arrival of `target` (unplug, flood).
+    // The faults due a while after this arrival of `target` (unplug, flood); the device notes
+    // each when it acts.
     std::vector<const SimFault*> onArrival(DeviceRole target);
+    void noteActed(const SimFault& fault, const std::string& occasion);
+
+    // "faults[1] drop-answer on the mcu: report 10, 06 bb 03 03 00 48 ..."
+    const std::vector<std::string>& acted() const { return acted_; }
 
 private:
     struct Watch {
@@ -39,6 +46,7 @@ private:
     static bool due(Watch& watch);
 
     std::vector<Watch> watches_;
+    std::vector<std::string> acted_;
 };
 
 // Applies a corrupt-answer fault: one byte, or every byte after the report id, inverted.

@@ -1,17 +1,14 @@
 #include "sim/devices/sim_mcu.h"
 
+#include "protocol/avnera_commands.h"
 #include "protocol/mcu_plan.h"
-#include "sim/devices/avnera_bootloader.h"
-#include "sim/devices/avnera_report.h"
-#include "sim/devices/role_names.h"
+#include "sim/devices/report_bytes.h"
+#include "sim/devices/sim_names.h"
 
 namespace zeltor {
 namespace {
 
-constexpr std::uint8_t kVersionCommand = 0x07;
-constexpr std::uint8_t kUpdateModeCommand = 0x01;
-constexpr std::uint8_t kCloseCommand = 0x02;
-constexpr std::uint8_t kControlGroup = 0x88;
+const ByteVector kCloseCommand{kMCUReportId, 0x88, 0x02};
 const ByteVector kPlanPrefix{kMCUReportId, 0xBB, 0x03};
 constexpr std::uint8_t kStart = 0x02;
 constexpr std::uint8_t kData = 0x03;
@@ -65,26 +62,19 @@ SimReaction SimMcu::onOutputReport(const ByteVector& report) {
     if (beginsWith(report, kPlanPrefix) && report.size() > kPlanPrefix.size()) {
         return planCommand(report);
     }
-    if (report.size() < 3 || report[1] != kControlGroup) {
-        errors_.record(source(), "unknown command %s", hexBytes(report, 8).c_str());
-        return {};
-    }
     SimReaction reaction;
-    switch (report[2]) {
-        case kVersionCommand:
-            // The update loader does not know the version request and stays silent.
-            if (!updateMode_ && config_.answersVersion) {
-                reaction.answer = ByteVector{kMCUReportId, kControlGroup, kVersionCommand, 0x00,
-                                             bcd(config_.patch)};
-            }
-            break;
-        case kUpdateModeCommand:
-            reaction.request = SimRequest::EnterMcuUpdate;
-            break;
-        case kCloseCommand:
-            return close();
-        default:
-            errors_.record(source(), "unknown command %s", hexBytes(report, 8).c_str());
+    if (beginsWith(report, mcuVersionRequest())) {
+        // The update loader does not know the version request and stays silent.
+        if (!updateMode_ && config_.answersVersion) {
+            reaction.answer = mcuVersionRequest();
+            reaction.answer->push_back(bcd(config_.patch));
+        }
+    } else if (beginsWith(report, mcuUpdateModeCommand())) {
+        reaction.request = SimRequest::EnterMcuUpdate;
+    } else if (beginsWith(report, kCloseCommand)) {
+        return close();
+    } else {
+        errors_.record(source(), "unknown command %s", hexBytes(report, 8).c_str());
     }
     return reaction;
 }
@@ -139,20 +129,25 @@ SimReaction SimMcu::dataBlock(const ByteVector& report) {
         errors_.record(source(), "data block at 0x%04X runs past the flash", address);
         return answering(refusal);
     }
-    // A block sent again (its answer was lost) is written again and counted again in the sum.
-    if (address != transfer_.nextAddress && address != transfer_.lastAddress) {
+    // The tool sends a block again when its answer was lost: it replaces the block it repeats.
+    const bool repeat = address == transfer_.lastAddress;
+    if (address != transfer_.nextAddress && !repeat) {
         errors_.record(source(), "data block at 0x%04X out of order, expected 0x%04X", address,
                        transfer_.nextAddress);
         transfer_.inconsistent = true;
     }
+    std::uint8_t blockSum = 0;
     for (std::size_t i = 0; i < kMCUBlockSize; ++i) {
         flash_[address + i] = report[6 + i];
-        transfer_.sum = static_cast<std::uint8_t>(transfer_.sum + report[6 + i]);
+        blockSum = static_cast<std::uint8_t>(blockSum + report[6 + i]);
     }
-    if (address != transfer_.lastAddress) {
+    transfer_.sum =
+        static_cast<std::uint8_t>(transfer_.sum + blockSum - (repeat ? transfer_.lastBlockSum : 0));
+    if (!repeat) {
         transfer_.nextAddress = address + kMCUBlockSize;
     }
     transfer_.lastAddress = address;
+    transfer_.lastBlockSum = blockSum;
     return answering(planAnswer(kData, {0x00}));
 }
 

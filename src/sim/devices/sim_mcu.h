@@ -33,6 +33,7 @@ private:
         bool finished = false;
         std::uint32_t nextAddress = 0;
         std::optional<std::uint32_t> lastAddress;
+        std::uint8_t lastBlockSum = 0;
         std::uint8_t sum = 0;
     };
 

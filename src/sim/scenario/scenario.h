@@ -30,13 +30,13 @@ struct SimMcuConfig {
 
 // One device (dongle or headset) as a scenario describes it.
 struct SimDeviceConfig {
-    bool plugged = true;                      // on the bus when the world starts
+    bool plugged = true;                       // on the bus when the world starts
     std::optional<std::uint32_t> plugAfterMs;  // a device not plugged at start arrives then
     SimDeviceMode mode = SimDeviceMode::Application;
-    std::string version = "T1.00.00";               // the version text from byte 9 of the answer
-    std::optional<std::uint32_t> pairingId;         // the device's own default when absent
-    std::uint32_t bootloaderDelayMs = 1500;         // away after the bootloader-entry command
-    std::uint32_t resetDelayMs = 1500;              // away after a reset
+    std::string version = "T1.00.00";        // the version text from byte 9 of the answer
+    std::optional<std::uint32_t> pairingId;  // the device's own default when absent
+    std::uint32_t bootloaderDelayMs = 1500;  // away after the bootloader-entry command
+    std::uint32_t resetDelayMs = 1500;       // away after a reset
     SimReportLengths applicationLengths;
     SimReportLengths bootloaderLengths;
     SimMcuConfig mcu;  // the headset's only
@@ -58,7 +58,8 @@ struct SimFault {
     std::optional<std::uint32_t> afterMs;
 
     std::uint32_t errorCode = kErrorGenFailure;  // refuse
-    std::optional<std::uint16_t> corruptByte;   // corrupt-answer: every byte after the id when absent
+    std::optional<std::uint16_t>
+        corruptByte;  // corrupt-answer: every byte after the id when absent
     std::optional<std::uint32_t> replugAfterMs;  // unplug: the user plugs it in again
     std::uint32_t delayMs = 0;                   // late-return: away this long instead
     std::uint8_t floodReportId = 0x07;
@@ -67,6 +68,7 @@ struct SimFault {
 };
 
 struct SimScenario {
+    std::string description;  // for people: what the scenario tells
     SimDeviceConfig dongle;
     SimDeviceConfig headset;
     std::vector<SimFault> faults;
