@@ -1,0 +1,166 @@
+// The default run, told from start to success, and what the dialog shows on the way.
+#include <gtest/gtest.h>
+
+#include "controller/update_rig.h"
+#include "ui/dialog_controls.h"
+#include "ui/product_text.h"
+#include "ui/string_ids.h"
+
+namespace zeltor::test {
+namespace {
+
+TEST(DefaultRunTest, BothChipsAreUpdatedPairedAndTheFlagIsClearedAtTheEnd) {
+    UpdateRig rig;
+    rig.start();
+    // Start-up: the texts are set, both devices found, Start offered.
+    ASSERT_EQ(rig.dlg().state(), DFU_STATE_READY);
+    EXPECT_EQ(rig.control(IDC_DIALOG).text, "Halvorix Zeltor Wireless Update Tool 112.2.212");
+    EXPECT_EQ(rig.control(IDC_RELEASE_NOTES).lines,
+              std::vector<std::string>{"* " + LoadProductStringForLanguage(2000, 1033)});
+    EXPECT_EQ(rig.control(IDC_CLOSE).text, "Close");
+    EXPECT_FALSE(rig.control(IDC_CLOSE).visible);
+    EXPECT_TRUE(rig.control(IDC_START).visible);
+    EXPECT_EQ(rig.control(IDC_INSTRUCTIONS).text, "");
+    EXPECT_TRUE(rig.control(IDC_INSTRUCTIONS).bold);
+    EXPECT_FALSE(rig.control(IDC_STATUS_LINK).visible);
+    EXPECT_EQ(rig.control(IDC_DEVICE_ICON).picture, IDI_REGULAR_HEADSET);
+    EXPECT_EQ(rig.dialog.chooserRuns(), 1);
+    EXPECT_EQ(rig.dialog.progressMaximum(), 196u + 630u);
+
+    rig.pressStart();
+    EXPECT_FALSE(rig.control(IDC_START).visible);
+    EXPECT_TRUE(rig.control(IDC_PROGRESS).visible);
+    EXPECT_EQ(rig.control(IDC_INSTRUCTIONS).text,
+              "Updating firmware. Do not unplug your Zeltor Wireless.");
+
+    ASSERT_TRUE(rig.runUntilState(DFU_STATE_UPDATE_HEADSET));
+    EXPECT_TRUE(rig.inProgressFlag());
+    EXPECT_EQ(rig.control(IDC_STATUS_LINK).text, "Updating USB headset (wireless)");
+    ASSERT_TRUE(rig.runUntilState(DFU_STATE_UPDATE_DONGLE));
+    EXPECT_EQ(rig.dialog.progressPosition(), 196);
+    EXPECT_EQ(rig.control(IDC_STATUS_LINK).text, "Updating USB receiver (wireless)");
+    ASSERT_TRUE(rig.runUntilState(DFU_STATE_SUCCESS));
+
+    EXPECT_EQ(rig.statesEntered(), (std::vector<int>{3, 2, 4, 5, 6, 7, 8, 9, 10, 14, 16}));
+    EXPECT_EQ(rig.dialog.progressPosition(), 826);
+    EXPECT_EQ(rig.control(IDC_INSTRUCTIONS).text, "You have successfully updated the firmware.");
+    EXPECT_TRUE(rig.control(IDC_CLOSE).visible);
+    EXPECT_TRUE(rig.control(IDC_CLOSE).enabled);
+    EXPECT_FALSE(rig.control(IDC_PROGRESS).visible);
+    EXPECT_FALSE(rig.control(IDC_STATUS_LINK).visible);
+    EXPECT_TRUE(memoryHolds(rig.world().headset().eeprom(), embeddedImage(132)));
+    EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(131)));
+    EXPECT_EQ(rig.world().headset().pairingId(), rig.world().dongle().pairingId());
+    EXPECT_TRUE(rig.world().headset().errors().empty());
+    EXPECT_TRUE(rig.world().dongle().errors().empty());
+    EXPECT_FALSE(rig.inProgressFlag());
+    EXPECT_EQ(rig.dlg().failedRetries(), 0u);
+
+    // The devices come back from their resets; nothing moves any more.
+    rig.runFor(10s);
+    EXPECT_EQ(rig.dlg().state(), DFU_STATE_SUCCESS);
+    rig.dlg().OnCloseClicked();
+    EXPECT_TRUE(rig.dialog.ended());
+    EXPECT_EQ(rig.dialog.endResult(), IDOK);
+}
+
+TEST(DefaultRunTest, TheShroudPictureChoosesTheShroudImages) {
+    UpdateRig rig;
+    rig.dialog.setChooserAnswer(ChooserResult::Shroud);
+    rig.start();
+    EXPECT_TRUE(rig.options().m_Shroud);
+    EXPECT_EQ(rig.control(IDC_DEVICE_ICON).picture, IDI_SHROUD_HEADSET);
+    ASSERT_TRUE(rig.runUpdate());
+    EXPECT_TRUE(memoryHolds(rig.world().headset().eeprom(), embeddedImage(140)));
+    EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(139)));
+}
+
+TEST(DefaultRunTest, ShroudSwitchHoldsWhateverTheChooserSays) {
+    for (const auto answer : {ChooserResult::Regular, ChooserResult::Closed}) {
+        UpdateRig rig;
+        rig.options().m_Shroud = true;
+        rig.dialog.setChooserAnswer(answer);
+        rig.start();
+        EXPECT_TRUE(rig.options().m_Shroud);
+        EXPECT_EQ(rig.control(IDC_DEVICE_ICON).picture, IDI_SHROUD_HEADSET);
+    }
+    UpdateRig rig;
+    rig.dialog.setChooserAnswer(ChooserResult::Closed);
+    rig.start();
+    EXPECT_FALSE(rig.options().m_Shroud);
+}
+
+struct SkipCase {
+    const char* name;
+    bool RunOptions::*skip;
+    std::uint32_t progress;
+    std::vector<int> states;
+    bool headsetUpdated;
+    bool dongleUpdated;
+};
+
+TEST(DefaultRunTest, SkippedPartsAreLeftAloneAndOutOfTheProgress) {
+    const SkipCase cases[] = {
+        {"skip headset",
+         &RunOptions::m_SkipHeadset,
+         630,
+         {3, 2, 4, 7, 8, 9, 10, 14, 16},
+         false,
+         true},
+        {"skip dongle",
+         &RunOptions::m_SkipDongle,
+         196,
+         {3, 2, 4, 5, 6, 7, 10, 14, 16},
+         true,
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UpdateRig rig;
+        rig.options().*c.skip = true;
+        rig.start();
+        EXPECT_EQ(rig.dialog.progressMaximum(), c.progress);
+        ASSERT_TRUE(rig.runUpdate());
+        EXPECT_EQ(rig.statesEntered(), c.states);
+        EXPECT_EQ(memoryHolds(rig.world().headset().eeprom(), embeddedImage(132)),
+                  c.headsetUpdated);
+        EXPECT_EQ(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(131)), c.dongleUpdated);
+        EXPECT_EQ(rig.world().headset().pairingId(), rig.world().dongle().pairingId());
+    }
+}
+
+TEST(DefaultRunTest, ANegativeTimerKeepsTheDefaultStepPeriod) {
+    for (const auto& [timer, period] : {std::pair{0, 10u}, {50, 50u}, {-20, 10u}}) {
+        UpdateRig rig;
+        rig.options().m_TimerMs = timer;
+        rig.start();
+        EXPECT_EQ(rig.dlg().stepPeriodMs(), period) << timer;
+    }
+}
+
+TEST(DefaultRunTest, RegionalImagesAreMissingSoNoDeviceIsTouched) {
+    UpdateRig rig;
+    rig.options().m_Tesmoray = true;
+    rig.start();
+    ASSERT_TRUE(rig.runUntilState(DFU_STATE_READY));
+    EXPECT_TRUE(rig.dlg().headsetPlan().empty());
+    EXPECT_TRUE(rig.dlg().donglePlan().empty());
+    EXPECT_TRUE(rig.dlg().mcuPlan().empty());
+    rig.pressStart();
+    ASSERT_TRUE(rig.runUntilState(DFU_STATE_FAILED));
+    rig.runFor(1min);
+    EXPECT_TRUE(rig.traced("  No usable headset firmware image: the update cannot start\n"));
+    EXPECT_TRUE(rig.traced("  No usable dongle firmware image: the update cannot start\n"));
+    EXPECT_FALSE(rig.traced("CBrennicDFUDlg::enterAvneraHeadsetBootloaderMode\n"));
+    // Both devices stay in their application firmware, untouched.
+    EXPECT_EQ(rig.world().headset().mode(), SimDeviceMode::Application);
+    EXPECT_EQ(rig.world().dongle().mode(), SimDeviceMode::Application);
+    EXPECT_TRUE(rig.world().headset().onBus());
+    EXPECT_FALSE(rig.inProgressFlag());
+    EXPECT_EQ(
+        rig.control(IDC_INSTRUCTIONS).text,
+        "An error occurred. Please unplug and replug your headset and USB receiver and retry.");
+}
+
+}  // namespace
+}  // namespace zeltor::test

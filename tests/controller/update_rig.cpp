@@ -1,0 +1,108 @@
+#include "controller/update_rig.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include <gtest/gtest.h>
+
+#include "firmware/resource_images.h"
+#include "host/update_flag.h"
+#include "sim/scenario/scenario_json.h"
+
+namespace zeltor::test {
+
+UpdateRig::UpdateRig(const std::string& scenarioJson) {
+    g_RunOptions = RunOptions{};
+    g_LastUpdateFailed = false;
+    setActiveClock(&scheduler);
+    ResetTraceClock();
+    SimScenario scenario;
+    std::string error;
+    if (!parseScenario(scenarioJson, "test", scenario, error)) {
+        ADD_FAILURE() << error;
+    }
+    world_ = std::make_unique<SimWorld>(bus, scenario);
+}
+
+UpdateRig::~UpdateRig() {
+    dlg_.reset();
+    world_.reset();
+    g_RunOptions = RunOptions{};
+    g_LastUpdateFailed = false;
+    setActiveClock(nullptr);
+}
+
+void UpdateRig::start() {
+    dlg_ = std::make_unique<CBrennicDFUDlg>(dialog, bus, host, random);
+    dialog.setTimerHandler([this](std::uint32_t id) { dlg_->OnTimer(id); });
+    dlg_->OnInitDialog();
+}
+
+void UpdateRig::stopProgram() {
+    dlg_.reset();
+    dialog.setTimerHandler({});
+}
+
+bool UpdateRig::runUntilState(int state, std::chrono::milliseconds limit) {
+    return dialog.runUntil([this, state] { return dlg_->state() == state; }, limit);
+}
+
+void UpdateRig::runFor(std::chrono::milliseconds limit) {
+    dialog.runUntil([] { return false; }, limit);
+}
+
+void UpdateRig::pressStart() {
+    dlg_->OnStartClicked();
+}
+
+bool UpdateRig::runUpdate(std::chrono::milliseconds limit) {
+    if (!runUntilState(DFU_STATE_READY, limit)) {
+        return false;
+    }
+    pressStart();
+    return dialog.runUntil(
+        [this] {
+            return dlg_->state() == DFU_STATE_SUCCESS || dlg_->state() == DFU_STATE_UP_TO_DATE;
+        },
+        limit);
+}
+
+std::vector<int> UpdateRig::statesEntered() const {
+    std::vector<int> states;
+    for (const auto& line : trace.messages()) {
+        int from = 0;
+        int to = 0;
+        if (std::sscanf(line.c_str(), "CBrennicDFUDlg::SwitchToState() called from %d to %d", &from,
+                        &to) == 2) {
+            states.push_back(to);
+        }
+    }
+    return states;
+}
+
+int UpdateRig::countTraced(const std::string& line) const {
+    return static_cast<int>(std::count(trace.messages().begin(), trace.messages().end(), line));
+}
+
+bool UpdateRig::inProgressFlag() const {
+    return const_cast<SimHostServices&>(host)
+        .value(RegistryHive::CurrentUser, getProductRegistryKey(), "InProgress")
+        .has_value();
+}
+
+ByteVector embeddedImage(int id) {
+    ByteVector image;
+    if (id == 134 || id == 141) {
+        loadResourceBytes(id, image);
+    } else {
+        loadImageTextResource(id, image);
+    }
+    return image;
+}
+
+bool memoryHolds(const ByteVector& memory, const ByteVector& image) {
+    return !image.empty() && memory.size() >= image.size() &&
+           std::equal(image.begin(), image.end(), memory.begin());
+}
+
+}  // namespace zeltor::test

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/run_options.h"
+#include "controller/brennic_dfu_dlg.h"
+#include "sim/headless_dialog_host.h"
+#include "sim/scenario/sim_world.h"
+#include "sim/sim_hid_backend.h"
+#include "sim/sim_host_services.h"
+#include "sim/sim_scheduler.h"
+#include "support/log_capture.h"
+
+namespace zeltor::test {
+
+using namespace std::chrono_literals;
+
+// A whole update in virtual time: the simulated world of a scenario, a headless dialog, the
+// simulated host, and the controller. The run options start from the product's defaults;
+// tests change `options()` before `start()`.
+class UpdateRig {
+public:
+    explicit UpdateRig(const std::string& scenarioJson = "{}");
+    ~UpdateRig();
+    UpdateRig(const UpdateRig&) = delete;
+    UpdateRig& operator=(const UpdateRig&) = delete;
+
+    RunOptions& options() { return g_RunOptions; }
+    // Constructs the controller (reading the flag, opening no log) and runs its initialisation.
+    void start();
+    // Ends this run's controller, as closing the program does; the world and host stay.
+    void stopProgram();
+    CBrennicDFUDlg& dlg() { return *dlg_; }
+    SimWorld& world() { return *world_; }
+
+    // Serves the loop until `state` is entered (or the state is `state` already), or until
+    // `limit` of virtual time has passed or nothing more can happen.
+    bool runUntilState(int state, std::chrono::milliseconds limit = 30min);
+    // Serves the loop until nothing more can happen or `limit` has passed.
+    void runFor(std::chrono::milliseconds limit);
+    void pressStart();
+    // Presses Start when it is offered and runs to the end of the update.
+    bool runUpdate(std::chrono::milliseconds limit = 30min);
+
+    // Every state entered, in order, as the trace shows them.
+    std::vector<int> statesEntered() const;
+    bool traced(const std::string& line) const { return trace.contains(line); }
+    int countTraced(const std::string& line) const;
+    const HeadlessDialogHost::Control& control(int id) const { return dialog.control(id); }
+    bool inProgressFlag() const;
+
+    TraceCapture trace;
+    SimScheduler scheduler;
+    HeadlessDialogHost dialog{scheduler};
+    SimHidBackend bus{scheduler, dialog.poster()};
+    SimHostServices host{scheduler};
+    CRandom random;
+
+private:
+    std::unique_ptr<SimWorld> world_;
+    std::unique_ptr<CBrennicDFUDlg> dlg_;
+    int entered_ = -1;
+};
+
+// The firmware images as the build embeds them.
+ByteVector embeddedImage(int id);
+bool memoryHolds(const ByteVector& memory, const ByteVector& image);
+
+}  // namespace zeltor::test
