@@ -11,16 +11,28 @@
 
 namespace zeltor::test {
 
-UpdateRig::UpdateRig(const std::string& scenarioJson) {
-    g_RunOptions = RunOptions{};
-    g_LastUpdateFailed = false;
-    setActiveClock(&scheduler);
-    ResetTraceClock();
+namespace {
+
+SimScenario parsed(const std::string& json) {
     SimScenario scenario;
     std::string error;
-    if (!parseScenario(scenarioJson, "test", scenario, error)) {
+    if (!parseScenario(json, "test", scenario, error)) {
         ADD_FAILURE() << error;
     }
+    return scenario;
+}
+
+}  // namespace
+
+UpdateRig::UpdateRig(const std::string& scenarioJson) : UpdateRig(parsed(scenarioJson), true) {}
+
+UpdateRig::UpdateRig(const SimScenario& scenario, bool captureTrace)
+    : trace_(captureTrace ? std::make_unique<TraceCapture>() : nullptr) {
+    g_RunOptions = RunOptions{};
+    g_LastUpdateFailed = false;
+    // The scheduler is the clock every wait goes through, the channel's included.
+    setActiveClock(&scheduler);
+    ResetTraceClock();
     world_ = std::make_unique<SimWorld>(bus, scenario);
 }
 
@@ -69,7 +81,7 @@ bool UpdateRig::runUpdate(std::chrono::milliseconds limit) {
 
 std::vector<int> UpdateRig::statesEntered() const {
     std::vector<int> states;
-    for (const auto& line : trace.messages()) {
+    for (const auto& line : trace_->messages()) {
         int from = 0;
         int to = 0;
         if (std::sscanf(line.c_str(), "CBrennicDFUDlg::SwitchToState() called from %d to %d", &from,
@@ -81,7 +93,7 @@ std::vector<int> UpdateRig::statesEntered() const {
 }
 
 int UpdateRig::countTraced(const std::string& line) const {
-    return static_cast<int>(std::count(trace.messages().begin(), trace.messages().end(), line));
+    return static_cast<int>(std::count(trace_->messages().begin(), trace_->messages().end(), line));
 }
 
 bool UpdateRig::inProgressFlag() const {

@@ -24,6 +24,8 @@ using namespace std::chrono_literals;
 class UpdateRig {
 public:
     explicit UpdateRig(const std::string& scenarioJson = "{}");
+    // A world built directly; without `captureTrace` tracing stays off, which long runs need.
+    UpdateRig(const SimScenario& scenario, bool captureTrace);
     ~UpdateRig();
     UpdateRig(const UpdateRig&) = delete;
     UpdateRig& operator=(const UpdateRig&) = delete;
@@ -47,12 +49,15 @@ public:
 
     // Every state entered, in order, as the trace shows them.
     std::vector<int> statesEntered() const;
-    bool traced(const std::string& line) const { return trace.contains(line); }
+    bool traced(const std::string& line) const { return trace_->contains(line); }
     int countTraced(const std::string& line) const;
     const HeadlessDialogHost::Control& control(int id) const { return dialog.control(id); }
     bool inProgressFlag() const;
 
-    TraceCapture trace;
+private:
+    std::unique_ptr<TraceCapture> trace_;
+
+public:
     SimScheduler scheduler;
     HeadlessDialogHost dialog{scheduler};
     SimHidBackend bus{scheduler, dialog.poster()};

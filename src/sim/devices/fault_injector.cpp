@@ -25,6 +25,9 @@ bool SimFaultInjector::due(Watch& watch) {
 
 SimFaultEffect SimFaultInjector::onReport(DeviceRole target, const ByteVector& report) {
     SimFaultEffect effect;
+    if (stopped_) {
+        return effect;
+    }
     for (Watch& watch : watches_) {
         const SimFault& f = watch.fault;
         if (f.target != target || f.afterMs || !beginsWith(report, f.prefix) || !due(watch)) {
@@ -62,6 +65,9 @@ SimFaultEffect SimFaultInjector::onReport(DeviceRole target, const ByteVector& r
 
 std::vector<const SimFault*> SimFaultInjector::onArrival(DeviceRole target) {
     std::vector<const SimFault*> timed;
+    if (stopped_) {
+        return timed;
+    }
     for (Watch& watch : watches_) {
         if (watch.fault.target == target && watch.fault.afterMs && due(watch)) {
             timed.push_back(&watch.fault);

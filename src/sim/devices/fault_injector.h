@@ -33,6 +33,9 @@ public:
     // each when it acts.
     std::vector<const SimFault*> onArrival(DeviceRole target);
     void noteActed(const SimFault& fault, const std::string& occasion);
+    // From now on no fault acts on a report or is armed by an arrival. Faults already armed
+    // (a flood, a timed unplug) end when their device next leaves the bus.
+    void stop() { stopped_ = true; }
 
     // "faults[1] drop-answer on the mcu: report 10, 06 bb 03 03 00 48 ..."
     const std::vector<std::string>& acted() const { return acted_; }
@@ -47,6 +50,7 @@ private:
 
     std::vector<Watch> watches_;
     std::vector<std::string> acted_;
+    bool stopped_ = false;
 };
 
 // Applies a corrupt-answer fault: one byte, or every byte after the report id, inverted.

@@ -20,6 +20,8 @@ public:
     std::array<SimDevice*, 2> devices() { return {&dongle_, &headset_}; }
     // A line for each time one of the scenario's faults acted.
     const std::vector<std::string>& faultsActed() const { return faults_.acted(); }
+    // The world's troubles are over: no fault acts any more.
+    void stopFaults() { faults_.stop(); }
 
 private:
     SimFaultInjector faults_;
