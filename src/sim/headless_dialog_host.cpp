@@ -75,9 +75,10 @@ void HeadlessDialogHost::post(std::function<void()> work) {
     queue_.push_back(std::move(work));
 }
 
-void HeadlessDialogHost::armTimer(std::uint32_t id) {
+void HeadlessDialogHost::armTimer(std::uint32_t id, SimScheduler::Nanoseconds delay) {
     Timer& timer = timers_[id];
-    timer.event = scheduler_.scheduleAfter(std::chrono::milliseconds(timer.periodMs), [this, id] {
+    timer.due = scheduler_.now() + delay;
+    timer.event = scheduler_.scheduleAt(timer.due, [this, id] {
         const auto it = timers_.find(id);
         if (it == timers_.end()) {
             return;
@@ -85,25 +86,35 @@ void HeadlessDialogHost::armTimer(std::uint32_t id) {
         // Like the platform's timer messages, ticks do not pile up while one is waiting.
         if (!it->second.tickPending) {
             it->second.tickPending = true;
-            post([this, id] {
+            const auto due = it->second.due;
+            post([this, id, due] {
                 const auto timer = timers_.find(id);
                 if (timer == timers_.end() || !timer->second.tickPending) {
                     return;
                 }
                 timer->second.tickPending = false;
                 if (timerHandler_) {
+                    tickLateness_ = {id, scheduler_.now() - due};
                     timerHandler_(id);
+                    tickLateness_.reset();
                 }
             });
         }
-        armTimer(id);
+        armTimer(id, std::chrono::milliseconds(timers_[id].periodMs));
     });
 }
 
 void HeadlessDialogHost::setTimer(std::uint32_t id, std::uint32_t periodMs) {
     killTimer(id);
-    timers_[id] = Timer{periodMs, 0, false};
-    armTimer(id);
+    timers_[id] = Timer{periodMs, 0, {}, false};
+    SimScheduler::Nanoseconds delay = std::chrono::milliseconds(periodMs);
+    // A timer set again from its own tick does not add the tick's late delivery to its next
+    // period: a transfer paced one packet per tick would otherwise drift by every wake-up's
+    // delay. The handler's own work still counts in full.
+    if (tickLateness_ && tickLateness_->first == id) {
+        delay = std::max(delay - tickLateness_->second, SimScheduler::Nanoseconds(0));
+    }
+    armTimer(id, delay);
 }
 
 void HeadlessDialogHost::killTimer(std::uint32_t id) {

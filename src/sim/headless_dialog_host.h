@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,15 +85,18 @@ private:
     struct Timer {
         std::uint32_t periodMs;
         SimScheduler::EventId event;
+        SimScheduler::Nanoseconds due;
         bool tickPending;
     };
-    void armTimer(std::uint32_t id);
+    void armTimer(std::uint32_t id, SimScheduler::Nanoseconds delay);
     void changed(int controlId);
 
     SimScheduler& scheduler_;
     std::deque<std::function<void()>> queue_;
     std::map<int, Control> controls_;
     std::map<std::uint32_t, Timer> timers_;
+    // While a tick is handled: its timer and how late it was delivered.
+    std::optional<std::pair<std::uint32_t, SimScheduler::Nanoseconds>> tickLateness_;
     std::function<void(std::uint32_t)> timerHandler_;
     std::function<void(int)> changeHandler_;
     ChooserResult chooserAnswer_ = ChooserResult::Regular;

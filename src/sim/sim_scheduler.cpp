@@ -2,6 +2,8 @@
 
 #include "sim/virtual_clock.h"
 
+#include <thread>
+
 namespace zeltor {
 
 SimScheduler::SimScheduler(Mode mode, LocalDateTime start) : mode_(mode), start_(start) {
@@ -61,9 +63,10 @@ void SimScheduler::waitUntil(Nanoseconds time) {
         }
         return;
     }
-    const Nanoseconds left = time - now();
-    if (left > Nanoseconds::zero()) {
-        systemClock().sleepFor(std::chrono::ceil<std::chrono::milliseconds>(left));
+    // To the nanosecond: rounding each wait up to whole milliseconds would add up over the
+    // hundreds of timer ticks of a transfer.
+    for (Nanoseconds left = time - now(); left > Nanoseconds::zero(); left = time - now()) {
+        std::this_thread::sleep_for(left);
     }
 }
 

@@ -4,6 +4,7 @@
 // tool always brings both devices to a complete update.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 
 #include "controller/update_rig.h"
@@ -193,11 +194,18 @@ Outcome soak(std::uint32_t seed) {
 
 class SoakTest : public ::testing::TestWithParam<std::uint32_t> {};
 
-// Each shard runs its own seeds, so the shards share the machine's cores.
+// Each shard runs its own seeds, so the shards share the machine's cores. Builds that run far
+// slower (the sanitizers) ask for fewer scenarios through ZELTOR_SOAK_SCENARIOS_PER_SHARD.
 constexpr std::uint32_t kShards = 8;
-constexpr std::uint32_t kScenariosPerShard = 400;
+
+std::uint32_t scenariosPerShard() {
+    const char* value = std::getenv("ZELTOR_SOAK_SCENARIOS_PER_SHARD");
+    const long count = value != nullptr ? std::strtol(value, nullptr, 10) : 0;
+    return count > 0 ? static_cast<std::uint32_t>(count) : 400;
+}
 
 TEST_P(SoakTest, RandomFaultsNeverLeaveADeviceBehind) {
+    const std::uint32_t kScenariosPerShard = scenariosPerShard();
     const std::uint32_t first = GetParam() * kScenariosPerShard;
     std::uint32_t retried = 0;
     std::size_t acted = 0;

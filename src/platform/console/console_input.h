@@ -14,7 +14,7 @@ public:
     virtual ~ConsoleInput() = default;
     // Waits at most `timeout` (forever without one) for a line on standard input or an
     // interrupt (Ctrl+C, SIGTERM); None when the time ran out.
-    virtual ConsoleEvent wait(std::optional<std::chrono::milliseconds> timeout) = 0;
+    virtual ConsoleEvent wait(std::optional<std::chrono::nanoseconds> timeout) = 0;
     // Whether standard input is a terminal a person can press Enter on.
     virtual bool interactive() const = 0;
 };

@@ -54,12 +54,11 @@ void ConsoleRunner::actLikeTheUser() {
 
 bool ConsoleRunner::waitForSomething() {
     const auto next = scheduler_.nextEventTime();
-    std::optional<std::chrono::milliseconds> timeout;
+    std::optional<std::chrono::nanoseconds> timeout;
     if (next) {
         timeout = scheduler_.mode() == SimScheduler::Mode::Virtual
-                      ? std::chrono::milliseconds(0)
-                      : std::chrono::ceil<std::chrono::milliseconds>(
-                            std::max(*next - scheduler_.now(), SimScheduler::Nanoseconds(0)));
+                      ? SimScheduler::Nanoseconds(0)
+                      : std::max(*next - scheduler_.now(), SimScheduler::Nanoseconds(0));
     } else if (!interactive_ && !controller_.canClose()) {
         // Nothing is scheduled, nobody can type, and the dialog may not close: nothing will
         // ever change.

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/console/console_input.h"
@@ -46,11 +47,16 @@ public:
 
     bool interactive() const override { return interactive_; }
 
-    ConsoleEvent wait(std::optional<std::chrono::milliseconds> timeout) override {
+    ConsoleEvent wait(std::optional<std::chrono::nanoseconds> timeout) override {
         pollfd fds[2] = {{g_interruptPipe[0], POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
         const nfds_t count = stdinOpen_ ? 2 : 1;
-        const int ms = timeout ? static_cast<int>(timeout->count()) : -1;
-        const int ready = poll(fds, count, ms < 0 && timeout ? 0 : ms);
+        timespec wait{};
+        if (timeout) {
+            const auto ns = std::max<long long>(timeout->count(), 0);
+            wait.tv_sec = static_cast<time_t>(ns / 1000000000);
+            wait.tv_nsec = static_cast<long>(ns % 1000000000);
+        }
+        const int ready = ppoll(fds, count, timeout ? &wait : nullptr, nullptr);
         if (ready <= 0) {
             return ConsoleEvent::None;
         }
