@@ -159,8 +159,9 @@ bool SimHostServices::osVersionAtLeast(unsigned major, unsigned minor, unsigned 
 }
 
 std::uint32_t SimHostServices::tickCount() {
-    return static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(scheduler_.now()).count());
+    return tickOffset +
+           static_cast<std::uint32_t>(
+               std::chrono::duration_cast<std::chrono::milliseconds>(scheduler_.now()).count());
 }
 
 }  // namespace zeltor

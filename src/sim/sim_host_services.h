@@ -48,6 +48,9 @@ public:
     std::vector<Launch> launches;
     unsigned osMajor = 10, osMinor = 0, osServicePack = 0;
     std::optional<std::string> documents;
+    // Added to the world's time for the tick count, so a simulated program can seed its random
+    // numbers from the real machine's ticks, as the product does.
+    std::uint32_t tickOffset = 0;
 
     // HostServices
     std::unique_ptr<RegistryKey> openKey(RegistryHive hive, const std::string& path,

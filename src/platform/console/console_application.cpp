@@ -57,6 +57,8 @@ int runSimulated(const FrontEndOptions& frontEnd) {
     // never marks a real update as interrupted; only the log goes where the product writes it.
     SimHostServices host(scheduler);
     host.documents = documentsFolder();
+    host.tickOffset = static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(systemClock().now()).count());
     CRandom random;
     SimWorld world(bus, scenario);
 

@@ -99,7 +99,12 @@ bool ConsoleRunner::waitForSomething() {
             break;
     }
     if (next) {
-        scheduler_.runNextEvent();
+        // In real time only what is due runs: an early wake-up must not sleep past the input.
+        if (scheduler_.mode() == SimScheduler::Mode::Virtual) {
+            scheduler_.runNextEvent();
+        } else {
+            scheduler_.runUntil(scheduler_.now());
+        }
     }
     return true;
 }
@@ -112,6 +117,7 @@ int ConsoleRunner::run() {
         }
         if (dialog_.pendingWork() > 0) {
             dialog_.runOnce();
+            view_.flush();
             continue;
         }
         if (!waitForSomething()) {

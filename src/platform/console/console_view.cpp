@@ -37,7 +37,21 @@ void ConsoleView::showHeader() {
 }
 
 void ConsoleView::say(const std::string& line) {
+    flush();
     printLine(line);
+}
+
+void ConsoleView::flush() {
+    if (!statusChanged_) {
+        return;
+    }
+    statusChanged_ = false;
+    const auto& status = dialog_.control(IDC_STATUS_LINK);
+    const std::string text = status.visible ? plainLinkText(status.text) : std::string();
+    if (!text.empty() && text != lastStatus_) {
+        printLine("  " + text);
+    }
+    lastStatus_ = text;
 }
 
 void ConsoleView::endProgressLine() {
@@ -89,6 +103,9 @@ void ConsoleView::onControlChanged(int controlId) {
     if (!headerShown_) {
         showHeader();
     }
+    if (controlId != IDC_STATUS_LINK) {
+        flush();
+    }
     switch (controlId) {
         case IDC_INSTRUCTIONS: {
             const std::string& text = dialog_.control(IDC_INSTRUCTIONS).text;
@@ -98,18 +115,9 @@ void ConsoleView::onControlChanged(int controlId) {
             lastInstructions_ = text;
             break;
         }
-        case IDC_STATUS_LINK: {
-            const auto& status = dialog_.control(IDC_STATUS_LINK);
-            // The template's marker is replaced in the same step that shows the control.
-            const bool marker = status.text.starts_with("__") && status.text.ends_with("__");
-            const std::string text =
-                status.visible && !marker ? plainLinkText(status.text) : std::string();
-            if (!text.empty() && text != lastStatus_) {
-                printLine("  " + text);
-            }
-            lastStatus_ = text;
+        case IDC_STATUS_LINK:
+            statusChanged_ = true;
             break;
-        }
         case IDC_PROGRESS: {
             const bool visible = dialog_.control(IDC_PROGRESS).visible;
             if (visible && !progressShown_) {

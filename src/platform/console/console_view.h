@@ -21,6 +21,9 @@ public:
     void onControlChanged(int controlId);
     // A line of the front end's own (prompts, notices), on a line of its own.
     void say(const std::string& line);
+    // Prints what changed since the last call. A state shows the status line and then sets its
+    // text in one step, so the line is printed once that step is over.
+    void flush();
 
 private:
     void printLine(const std::string& line);
@@ -36,6 +39,7 @@ private:
     int lastPercent_ = -1;
     bool progressLineOpen_ = false;
     bool headerShown_ = false;
+    bool statusChanged_ = false;
 };
 
 // "<a href="URL">text</a>" as "text (URL)"; other text unchanged.

@@ -56,7 +56,12 @@ public:
             wait.tv_sec = static_cast<time_t>(ns / 1000000000);
             wait.tv_nsec = static_cast<long>(ns % 1000000000);
         }
-        const int ready = ppoll(fds, count, timeout ? &wait : nullptr, nullptr);
+        int ready = ppoll(fds, count, timeout ? &wait : nullptr, nullptr);
+        if (ready < 0 && errno == EINTR) {
+            // The interrupt's own byte is in the pipe by now: look again without waiting.
+            const timespec now{};
+            ready = ppoll(fds, count, &now, nullptr);
+        }
         if (ready <= 0) {
             return ConsoleEvent::None;
         }

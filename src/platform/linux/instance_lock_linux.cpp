@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/instance_lock.h"
@@ -25,7 +26,10 @@ private:
 // same user exclude each other; the folder is private to the user and emptied at logout.
 std::string lockPath() {
     const InvokingUser user = invokingUser();
-    const std::string runtime = "/run/user/" + std::to_string(user.uid);
+    // Root behind sudo cannot trust the environment it was left; the user's own runs can.
+    const char* own = actsForOtherUser(user) ? nullptr : std::getenv("XDG_RUNTIME_DIR");
+    const std::string runtime =
+        own != nullptr && *own == '/' ? std::string(own) : "/run/user/" + std::to_string(user.uid);
     if (access(runtime.c_str(), W_OK) == 0) {
         return runtime + "/brennic-firmware-update.lock";
     }
