@@ -122,6 +122,8 @@ public:
 private:
     // A wireless chip's transfer step; the two differ only in queue, channel and trace text.
     void stepAvneraTransfer(PacketQueue& queue, cDeviceUpdater& channel, const char* failText);
+    // Whether a transfer step may take its front packet; otherwise the state has moved on.
+    bool readyToStep(const PacketQueue& queue, const cDeviceUpdater& channel);
     void enterFailureState();
     void enterMCUPreparation();
     bool isAnyPlanMissing() const;

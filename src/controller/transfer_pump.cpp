@@ -23,6 +23,21 @@ void CBrennicDFUDlg::DumpFailedPacket(const DfuPacket& packet, int packetsLeft) 
     }
 }
 
+bool CBrennicDFUDlg::readyToStep(const PacketQueue& queue, const cDeviceUpdater& channel) {
+    if (!channel.IsOpen()) {
+        // The device left between two ticks: wait for it; no failure is counted.
+        PostSwitchToState(DFU_STATE_WAIT_DEVICES);
+        return false;
+    }
+    if (queue.empty()) {
+        // A transfer with nothing to send cannot have reprogrammed its device.
+        Trace("  Transfer started without packets\n");
+        SwitchToState(DFU_STATE_FAILED);
+        return false;
+    }
+    return true;
+}
+
 void CBrennicDFUDlg::StepHeadsetTransfer() {
     stepAvneraTransfer(m_HeadsetQueue, m_AvneraHeadsetUpdater,
                        "Generating random (headset) fail.\n");
@@ -34,14 +49,7 @@ void CBrennicDFUDlg::StepDongleTransfer() {
 
 void CBrennicDFUDlg::stepAvneraTransfer(PacketQueue& queue, cDeviceUpdater& channel,
                                         const char* failText) {
-    if (!channel.IsOpen()) {
-        PostSwitchToState(DFU_STATE_WAIT_DEVICES);
-        return;
-    }
-    if (queue.empty()) {
-        // A transfer with nothing to send cannot have reprogrammed the chip.
-        Trace("  Transfer started without packets\n");
-        SwitchToState(DFU_STATE_FAILED);
+    if (!readyToStep(queue, channel)) {
         return;
     }
     const DfuPacket& packet = queue.front();
@@ -65,13 +73,7 @@ void CBrennicDFUDlg::stepAvneraTransfer(PacketQueue& queue, cDeviceUpdater& chan
 }
 
 void CBrennicDFUDlg::StepMCUTransfer() {
-    if (!m_ZeltorMCUUpdater.IsOpen()) {
-        PostSwitchToState(DFU_STATE_WAIT_DEVICES);
-        return;
-    }
-    if (m_MCUQueue.empty()) {
-        Trace("  Transfer started without packets\n");
-        SwitchToState(DFU_STATE_FAILED);
+    if (!readyToStep(m_MCUQueue, m_ZeltorMCUUpdater)) {
         return;
     }
     const DfuPacket& packet = m_MCUQueue.front();

@@ -87,8 +87,7 @@ bool loadImageTextFile(const std::string& path, ByteVector& image) {
     if (!readFileBytes(path, text)) {
         return false;
     }
-    text.push_back(0);
-    return parseImageText(text, image);
+    return parseImageTextBytes(std::move(text), image);
 }
 
 }  // namespace zeltor

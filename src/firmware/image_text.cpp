@@ -76,4 +76,9 @@ bool parseImageText(const ByteVector& text, ByteVector& image) {
     return !image.empty();
 }
 
+bool parseImageTextBytes(ByteVector text, ByteVector& image) {
+    text.push_back(0);
+    return parseImageText(text, image);
+}
+
 }  // namespace zeltor

@@ -9,4 +9,7 @@ namespace zeltor {
 // `text` ends at its first 0 byte (or at its end). Returns true when at least one byte came out.
 bool parseImageText(const ByteVector& text, ByteVector& image);
 
+// Parses image text as read from a resource or a file, which carries no terminator.
+bool parseImageTextBytes(ByteVector text, ByteVector& image);
+
 }  // namespace zeltor

@@ -21,8 +21,7 @@ bool loadImageTextResource(int id, ByteVector& image) {
     if (!loadResourceBytes(id, text)) {
         return false;
     }
-    text.push_back(0);
-    return parseImageText(text, image);
+    return parseImageTextBytes(std::move(text), image);
 }
 
 }  // namespace zeltor

@@ -16,18 +16,22 @@ void SimHidBackend::notify(DeviceChangeSink* sink, DeviceChange change) {
     post_([sink, change = std::move(change)] { sink->onDeviceChange(change); });
 }
 
-void SimHidBackend::attach(SimCollection& collection) {
-    if (isAttached(collection)) {
-        return;
-    }
-    present_.push_back(&collection);
+void SimHidBackend::notifyInterface(std::uint32_t eventType, const SimCollection& collection) {
     DeviceChange change;
-    change.eventType = DBT_DEVICEARRIVAL;
+    change.eventType = eventType;
     change.hasHeader = true;
     change.deviceType = DBT_DEVTYP_DEVICEINTERFACE;
     change.classGuid = kHidInterfaceClass;
     change.devicePath = collection.path();
     notify(interfaceSink_, std::move(change));
+}
+
+void SimHidBackend::attach(SimCollection& collection) {
+    if (isAttached(collection)) {
+        return;
+    }
+    present_.push_back(&collection);
+    notifyInterface(DBT_DEVICEARRIVAL, collection);
 }
 
 void SimHidBackend::detach(SimCollection& collection, bool queryRemove) {
@@ -58,13 +62,7 @@ void SimHidBackend::detach(SimCollection& collection, bool queryRemove) {
             notify(registration.sink, change);
         }
     }
-    DeviceChange change;
-    change.eventType = DBT_DEVICEREMOVECOMPLETE;
-    change.hasHeader = true;
-    change.deviceType = DBT_DEVTYP_DEVICEINTERFACE;
-    change.classGuid = kHidInterfaceClass;
-    change.devicePath = collection.path();
-    notify(interfaceSink_, std::move(change));
+    notifyInterface(DBT_DEVICEREMOVECOMPLETE, collection);
 }
 
 bool SimHidBackend::isAttached(const SimCollection& collection) const {

@@ -64,6 +64,7 @@ private:
     SimCollection* findPresent(const std::string& path) const;
     OpenHandle* live(HidHandle handle);
     void notify(DeviceChangeSink* sink, DeviceChange change);
+    void notifyInterface(std::uint32_t eventType, const SimCollection& collection);
 
     SimScheduler& scheduler_;
     Post post_;

@@ -12,14 +12,6 @@ namespace zeltor::test {
 
 using std::chrono::milliseconds;
 
-void PostQueue::drain() {
-    while (!queue_.empty()) {
-        auto work = std::move(queue_.front());
-        queue_.pop_front();
-        work();
-    }
-}
-
 void ChangeRecorder::onDeviceChange(const DeviceChange& change) {
     entries_.push_back({std::chrono::duration_cast<milliseconds>(clock_.now()), change});
 }

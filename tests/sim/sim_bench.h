@@ -15,21 +15,9 @@
 #include "sim/sim_hid_backend.h"
 #include "sim/sim_scheduler.h"
 #include "support/log_capture.h"
+#include "support/posted_work.h"
 
 namespace zeltor::test {
-
-// The host's message queue in miniature: notifications the simulated HID stack posts wait here
-// until the test hands them out, as the program's loop will.
-class PostQueue {
-public:
-    SimHidBackend::Post poster() {
-        return [this](std::function<void()> work) { queue_.push_back(std::move(work)); };
-    }
-    void drain();
-
-private:
-    std::deque<std::function<void()>> queue_;
-};
 
 // Device-change notifications with the virtual time at which they were handed out.
 class ChangeRecorder final : public DeviceChangeSink {
@@ -73,7 +61,7 @@ public:
 
     TraceCapture trace;
     SimScheduler scheduler;
-    PostQueue posts;
+    PostedWork posts;
     SimHidBackend bus;
     ChangeRecorder changes;
 
