@@ -1,13 +1,7 @@
 // Which firmware images an update sends: embedded ones by headset type and region, or
 // replacements from an override folder.
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
-
 #include "app/run_options.h"
 #include "base/source_name.h"
-#include "base/text.h"
 #include "controller/brennic_dfu_dlg.h"
 #include "firmware/firmware_ids.h"
 #include "firmware/image_files.h"
@@ -49,20 +43,30 @@ bool CBrennicDFUDlg::loadForceDirImages(const std::string& directory) {
     if (!base) {
         return true;
     }
+    // An override file that cannot be used leaves the embedded image in its place.
+    const auto unusable = [](const std::string& path) {
+        Trace("  Firmware file %s cannot be read; the built-in image is used\n", path.c_str());
+    };
     if (const auto path = findFirstImageFile(*base, ".bin")) {
         ByteVector bytes;
         PacketQueue plan;
-        if (readFileBytes(*path, bytes) && BuildMCUPlan(bytes, plan)) {
+        if (!readFileBytes(*path, bytes)) {
+            unusable(*path);
+        } else if (BuildMCUPlan(bytes, plan)) {
             m_MCUPlan = std::move(plan);
             m_MCUPlanFromOverride = true;
         }
     }
     if (const auto path = findFirstImageFile(*base, ".ef")) {
-        loadImageTextFile(*path, m_HeadsetImage);
+        if (!loadImageTextFile(*path, m_HeadsetImage)) {
+            unusable(*path);
+        }
         buildAvneraHeadsetFirmwareUpdate();
     }
     if (const auto path = findFirstImageFile(*base, ".ff")) {
-        loadImageTextFile(*path, m_DongleImage);
+        if (!loadImageTextFile(*path, m_DongleImage)) {
+            unusable(*path);
+        }
         buildAvneraDongleFirmwareUpdate();
     }
     return true;

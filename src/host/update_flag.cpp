@@ -2,6 +2,7 @@
 
 #include "base/text.h"
 #include "host/user_values.h"
+#include "trace/trace_log.h"
 #include "ui/product_identity.h"
 
 namespace zeltor {
@@ -15,10 +16,13 @@ bool isUpdateInProgress(HostServices& host) {
 }
 
 void setUpdateInProgress(HostServices& host, bool inProgress) {
+    // The run goes on either way; the trace tells why a later run was or was not forced.
     if (inProgress) {
-        setUSValue(host, getProductRegistryKey(), "InProgress", RegistryValue::dword(1));
-    } else {
-        deleteUserValue(host, getProductRegistryKey(), "InProgress");
+        if (!setUSValue(host, getProductRegistryKey(), "InProgress", RegistryValue::dword(1))) {
+            Trace("  The update could not be marked as in progress\n");
+        }
+    } else if (!deleteUserValue(host, getProductRegistryKey(), "InProgress")) {
+        Trace("  The in-progress mark could not be removed\n");
     }
 }
 

@@ -85,6 +85,8 @@ TEST(ForceDirTest, UnusableOverrideFilesFallBackToTheEmbeddedImages) {
     EXPECT_TRUE(
         rig.traced("  MCU image of 7 bytes refused: its size must be a multiple of 8 bytes, "
                    "at most 65536\n"));
+    EXPECT_TRUE(rig.traced("  Firmware file " + (folder.path() / "empty.ef").string() +
+                           " cannot be read; the built-in image is used\n"));
 }
 
 TEST(ForceDirTest, AMissingFolderChangesNothing) {
