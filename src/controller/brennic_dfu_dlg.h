@@ -128,7 +128,8 @@ private:
     void enterMCUPreparation();
     bool isAnyPlanMissing() const;
     cDeviceUpdater& channelOf(DeviceRole role);
-    bool roleArrived(DeviceRole role, const std::string& path);
+    // Moves the state machine for a role that has just arrived; false ends the arrival handling.
+    bool roleArrived(DeviceRole role);
 
     DialogHost& m_Dialog;
     HidBackend& m_Hid;

@@ -115,7 +115,7 @@ void CBrennicDFUDlg::onHidDeviceArrival(const std::string& path) {
         }
         Trace(texts.attached, path.c_str());
         channel.Open(path, this);
-        if (!roleArrived(texts.role, path)) {
+        if (!roleArrived(texts.role)) {
             return;
         }
     }
@@ -128,8 +128,7 @@ void CBrennicDFUDlg::onHidDeviceArrival(const std::string& path) {
     }
 }
 
-// Moves the state machine for a role that has just arrived; false ends the arrival handling.
-bool CBrennicDFUDlg::roleArrived(DeviceRole role, const std::string& /*path*/) {
+bool CBrennicDFUDlg::roleArrived(DeviceRole role) {
     switch (role) {
         case DeviceRole::ZeltorHeadset:
             if (m_State == DFU_STATE_UPDATE_HEADSET) {
