@@ -51,9 +51,9 @@ TEST(McuPathTest, TheTestSwitchLetsTheWatchdogFireAndTheRetrySendsUpdateModeAgai
     rig.options().m_TestMCURetry = true;
     rig.start();
     rig.pressStart();
-    // Version 0 goes straight to the transfer; make the MCU path need the update mode first.
+    // Version 0 goes straight to the transfer: state 11, where the switch acts, is never entered.
     ASSERT_TRUE(rig.runUntilState(DFU_STATE_SUCCESS, 30min));
-    EXPECT_TRUE(rig.options().m_TestMCURetry);  // untouched: state 11 was never entered
+    EXPECT_TRUE(rig.options().m_TestMCURetry);
 
     UpdateRig retry(R"({"headset": {"mcu": {"patch": 5}}})");
     retry.options().m_SkipMCU = false;
