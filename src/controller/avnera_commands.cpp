@@ -86,18 +86,21 @@ void CBrennicDFUDlg::pairDevices() {
     const std::uint32_t id = MakePairingId();
     const bool dongleOk = sendPairingId(id, true);
     const bool headsetOk = sendPairingId(id, false);
-    const ByteVector reset = avneraResetRequest();
-    m_ZeltorHeadsetUpdater.SetFeatureBytes(reset.data(), reset.size());
-    m_ZeltorDongleUpdater.SetFeatureBytes(reset.data(), reset.size());
-    DebugPrint("Brennic: Pairing devices to id 0x%x\n", id);
     if (!dongleOk || !headsetOk) {
         // Devices that did not both take the id are not paired: never report that as success.
-        Trace("  Pairing id could not be delivered to the %s\n",
+        // Nor reset them: a reset makes the headset leave and come back, and its MCU leaving in
+        // the failure state is what a user's replug looks like, so the tool would start the
+        // whole update again by itself, over and over, with nobody touching anything.
+        Trace("  Pairing id could not be delivered to the %s; the devices are not reset\n",
               !dongleOk && !headsetOk ? "dongle and the headset"
                                       : (!dongleOk ? "dongle" : "headset"));
         SwitchToState(DFU_STATE_FAILED);
         return;
     }
+    const ByteVector reset = avneraResetRequest();
+    m_ZeltorHeadsetUpdater.SetFeatureBytes(reset.data(), reset.size());
+    m_ZeltorDongleUpdater.SetFeatureBytes(reset.data(), reset.size());
+    DebugPrint("Brennic: Pairing devices to id 0x%x\n", id);
     SwitchToState(DFU_STATE_SUCCESS);
     setUpdateInProgress(m_Host, false);
 }

@@ -125,6 +125,11 @@ private:
     // Whether a transfer step may take its front packet; otherwise the state has moved on.
     bool readyToStep(const PacketQueue& queue, const cDeviceUpdater& channel);
     void enterFailureState();
+    // The limit on waiting for a device to come back in the current state; any state change
+    // ends it.
+    void armDeviceWait();
+    void disarmDeviceWait();
+    void onDeviceWaitExpired();
     void enterMCUPreparation();
     bool isAnyPlanMissing() const;
     cDeviceUpdater& channelOf(DeviceRole role);
@@ -159,6 +164,7 @@ private:
     std::uint32_t m_MaxRetries = 5;
     // Set while one plan preparation has taken the MCU plan from an override file.
     bool m_MCUPlanFromOverride = false;
+    bool m_DeviceWaitArmed = false;
 };
 
 }  // namespace zeltor

@@ -27,12 +27,21 @@ enum DfuState : int {
     DFU_STATE_FAILED = 18,
 };
 
-// The two one-shot timers of the controller.
+// The one-shot timers of the controller.
 inline constexpr std::uint32_t DFU_TIMER_STEP = 0xDEADBEEF;
 inline constexpr std::uint32_t DFU_TIMER_WATCHDOG = 0xABBABABE;
 inline constexpr std::uint32_t kWatchdogPeriodMs = 30000;
 inline constexpr std::uint32_t kDefaultStepPeriodMs = 10;
 inline constexpr std::uint32_t kMCURetryPeriodMs = 1000;
+
+// The waits for a device to come back after it re-enumerates (a bootloader to attach, a chip to
+// return in application mode after its last packet, the headset and its MCU after the MCU
+// transfer) have no end of their own, and closing is refused while they last: a chip that never
+// comes back would hold the user in a window that cannot be closed. A real re-enumeration takes
+// seconds, even behind a slow hub on a busy machine; three minutes outlasts any of them and
+// still hands the user a failure they can act on.
+inline constexpr std::uint32_t DFU_TIMER_DEVICE_WAIT = 0xD0D0CAFE;
+inline constexpr std::uint32_t kDeviceWaitLimitMs = 180000;
 
 // Private messages of the dialog window.
 // The Windows headers define these as macros of the same values; either serves.

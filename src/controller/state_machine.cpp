@@ -18,6 +18,7 @@ void CBrennicDFUDlg::PostSwitchToState(int state) {
 void CBrennicDFUDlg::SwitchToState(int state) {
     Trace("CBrennicDFUDlg::SwitchToState() called from %d to %d\n", m_State, state);
     m_State = state;
+    disarmDeviceWait();
     switch (state) {
         case DFU_STATE_WAIT_DEVICES:
             m_Dialog.showControl(IDC_PROGRESS, false);
@@ -64,6 +65,7 @@ void CBrennicDFUDlg::SwitchToState(int state) {
             setControlText(IDC_STATUS_LINK, IDS_RESETTING_HEADSET);
             break;
         case DFU_STATE_WAIT_HEADSET_BOOTLOADER:
+            armDeviceWait();
             if (m_AvneraHeadsetUpdater.IsOpen()) {
                 PostSwitchToState(DFU_STATE_UPDATE_HEADSET);
             }
@@ -82,6 +84,7 @@ void CBrennicDFUDlg::SwitchToState(int state) {
             SwitchToState(DFU_STATE_WAIT_DONGLE_BOOTLOADER);
             break;
         case DFU_STATE_WAIT_DONGLE_BOOTLOADER:
+            armDeviceWait();
             if (m_AvneraDongleUpdater.IsOpen()) {
                 PostSwitchToState(DFU_STATE_UPDATE_DONGLE);
             }
@@ -100,6 +103,9 @@ void CBrennicDFUDlg::SwitchToState(int state) {
             m_Dialog.showControl(IDC_STATUS_LINK, true);
             setControlText(IDC_STATUS_LINK, IDS_UPDATING_MCU);
             m_Dialog.setTimer(DFU_TIMER_STEP, m_StepPeriodMs);
+            break;
+        case DFU_STATE_WAIT_REATTACH:
+            armDeviceWait();
             break;
         case DFU_STATE_PAIR:
             pairDevices();
@@ -122,7 +128,7 @@ void CBrennicDFUDlg::SwitchToState(int state) {
             enterFailureState();
             break;
         default:
-            // 0, 11, 13, the reserved 15 and unknown numbers: only recorded.
+            // 0, 11, the reserved 15 and unknown numbers: only recorded.
             break;
     }
 }
@@ -241,7 +247,50 @@ void CBrennicDFUDlg::OnTimer(std::uint32_t id) {
         SwitchToState(DFU_STATE_FAILED);
     } else if (id == DFU_TIMER_STEP) {
         OnStepTimer();
+    } else if (id == DFU_TIMER_DEVICE_WAIT) {
+        onDeviceWaitExpired();
     }
+}
+
+void CBrennicDFUDlg::armDeviceWait() {
+    m_Dialog.setTimer(DFU_TIMER_DEVICE_WAIT, kDeviceWaitLimitMs);
+    m_DeviceWaitArmed = true;
+}
+
+void CBrennicDFUDlg::disarmDeviceWait() {
+    if (m_DeviceWaitArmed) {
+        m_Dialog.killTimer(DFU_TIMER_DEVICE_WAIT);
+        m_DeviceWaitArmed = false;
+    }
+}
+
+void CBrennicDFUDlg::onDeviceWaitExpired() {
+    m_DeviceWaitArmed = false;
+    const char* missing = nullptr;
+    switch (m_State) {
+        case DFU_STATE_WAIT_HEADSET_BOOTLOADER:
+            missing = "the headset bootloader did not attach";
+            break;
+        case DFU_STATE_UPDATE_HEADSET:
+            missing = "the headset did not come back in application mode";
+            break;
+        case DFU_STATE_WAIT_DONGLE_BOOTLOADER:
+            missing = "the dongle bootloader did not attach";
+            break;
+        case DFU_STATE_UPDATE_DONGLE:
+            missing = "the dongle did not come back in application mode";
+            break;
+        case DFU_STATE_WAIT_REATTACH:
+            missing = m_ZeltorHeadsetUpdater.IsOpen() ? "the headset MCU did not come back"
+                      : m_ZeltorMCUUpdater.IsOpen()   ? "the headset did not come back"
+                                                      : "the headset and its MCU did not come back";
+            break;
+        default:
+            // Every state change disarms the wait; a late tick has nothing to end.
+            return;
+    }
+    Trace("Device wait: %s within %u s\n", missing, kDeviceWaitLimitMs / 1000);
+    SwitchToState(DFU_STATE_FAILED);
 }
 
 void CBrennicDFUDlg::OnStepTimer() {

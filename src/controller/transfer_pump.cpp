@@ -67,6 +67,8 @@ void CBrennicDFUDlg::stepAvneraTransfer(PacketQueue& queue, cDeviceUpdater& chan
     m_Dialog.progressStepIt();
     if (queue.empty()) {
         m_Dialog.killTimer(DFU_TIMER_STEP);
+        // The plan's last packets reset the chip; only its return in application mode moves on.
+        armDeviceWait();
     } else {
         m_Dialog.setTimer(DFU_TIMER_STEP, m_StepPeriodMs);
     }

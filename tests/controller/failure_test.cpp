@@ -119,17 +119,5 @@ TEST(FailureTest, RandomFailsStillEndInACompleteUpdate) {
     }
 }
 
-TEST(FailureTest, PairingThatCannotReachADeviceIsAFailureNotASuccess) {
-    UpdateRig rig(R"({"faults": [{"target": "dongle", "prefix": "FF 0D 00 FF 04 00 00 08 0E",
-                      "action": "refuse"}]})");
-    rig.start();
-    rig.pressStart();
-    ASSERT_TRUE(rig.runUntilState(DFU_STATE_FAILED, 10min));
-    EXPECT_TRUE(rig.traced("  Pairing id could not be delivered to the dongle\n"));
-    EXPECT_TRUE(rig.inProgressFlag());
-    // The chips were updated; the retry only has to pair them.
-    EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(131)));
-}
-
 }  // namespace
 }  // namespace zeltor::test
