@@ -140,28 +140,41 @@ TEST(CommandReportsTest, VersionsAreReadFromTheirAnswers) {
 
 struct VersionCheckCase {
     const char* name;
+    bool force;
+    bool lastUpdateFailed;
     std::vector<ByteVector> mcuAnswers;
     const char* headsetVersion;
     bool upToDate;
     std::vector<std::string> asked;  // the collections that received anything, in order
 };
 
-TEST(CommandReportsTest, TheVersionCheckAsksNoDeviceAfterTheFirstThatIsNotCurrent) {
+TEST(CommandReportsTest, TheVersionCheckAsksNoDeviceWhenForcedNorAfterOneNotCurrent) {
     const ByteVector patch3{0x06, 0x88, 0x07, 0x00, 0x03};
     const VersionCheckCase cases[] = {
-        {"MCU patch 0", {{0x06, 0x88, 0x07, 0x00, 0x00}}, "T1.01.00", false, {"mcu"}},
-        {"MCU silent", {}, "T1.01.00", false, {"mcu", "mcu", "mcu", "mcu", "mcu"}},
-        {"headset major 0", {patch3}, "T1.00.07", false, {"mcu", "headset", "headset"}},
+        {"MCU patch 0", false, false, {{0x06, 0x88, 0x07, 0x00, 0x00}}, "T1.01.00", false, {"mcu"}},
+        {"MCU silent", false, false, {}, "T1.01.00", false, {"mcu", "mcu", "mcu", "mcu", "mcu"}},
+        {"headset major 0",
+         false,
+         false,
+         {patch3},
+         "T1.00.07",
+         false,
+         {"mcu", "headset", "headset"}},
         {"all current",
+         false,
+         false,
          {patch3},
          "T1.01.00",
          true,
          {"mcu", "headset", "headset", "dongle", "dongle"}},
+        {"forced run", true, false, {patch3}, "T1.01.00", false, {}},
+        {"last update failed", false, true, {patch3}, "T1.01.00", false, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ScriptedDevices devices;
-        devices.rig.options().m_Force = false;
+        devices.rig.options().m_Force = c.force;
+        g_LastUpdateFailed = c.lastUpdateFailed;
         devices.mcu.answers = c.mcuAnswers;
         devices.headset.featureAnswer = chipVersionAnswer(c.headsetVersion);
         devices.dongle.featureAnswer = chipVersionAnswer("T1.02.00");
