@@ -60,7 +60,10 @@ struct ScriptedDevices {
 
     UpdateRig rig{kNoSimulatedDevices};
     ReportJournal journal;
-    ScriptedCollection mcu{rig.bus, "mcu", {12, 0x2F5A, 0x5C1B, 1}, {1, 0xFF42, 8, 8, 0}};
+    ScriptedCollection mcu{rig.bus,
+                           "mcu",
+                           {12, 0x2F5A, 0x5C1B, 1},
+                           {1, 0xFF42, kMcuReportLength, kMcuReportLength, 0}};
     ScriptedCollection headset{
         rig.bus, "headset", {12, 0x2F5A, 0x5C1B, 1}, {1, 0xFF00, 64, 64, kChipFeatureLength}};
     ScriptedCollection dongle{

@@ -148,16 +148,17 @@ TEST(FailureTest, RandomFailsFailTheHeadsetTransferOnPacketsWithRequestsOnly) {
     rig.random.seed(7);
     rig.pressStart();
     runToTheSixthFailure(rig);
-    // With one packet in twenty of the headset's 98 requests failed on purpose, no attempt gets
-    // through its plan. The generator seeded with 7, drawn once per request packet (pauses draw
-    // nothing), fails the packets that leave these counts in the queue.
+    // With one packet in twenty of the headset's 110 requests failed on purpose, no attempt
+    // gets through its plan. The generator seeded with 7, drawn once per request packet (pauses
+    // draw nothing), fails the packets that leave these counts in the queue.
     EXPECT_EQ(rig.countTraced("Generating random (headset) fail.\n"), 6);
     EXPECT_EQ(rig.countTraced("Generating random (dongle) fail.\n"), 0);
+    const std::string label = "    PacketsLeft: ";
     std::vector<std::string> packetsLeft;
     for (const auto& dump : rig.failedPacketDumps()) {
-        EXPECT_FALSE(dump.find("    PacketType: 7\n") != std::string::npos) << dump;
-        const auto at = dump.find("    PacketsLeft: ");
-        packetsLeft.push_back(dump.substr(at + 17, dump.find('\n', at) - at - 17));
+        EXPECT_EQ(dump.find("    PacketType: 7\n"), std::string::npos) << dump;
+        const auto from = dump.find(label) + label.size();
+        packetsLeft.push_back(dump.substr(from, dump.find('\n', from) - from));
     }
     EXPECT_EQ(packetsLeft, (std::vector<std::string>{"174", "176", "172", "150", "144", "157"}));
     // The forced failures hit packets the headset took: it saw nothing wrong.
