@@ -1,16 +1,17 @@
 #include "protocol/avnera_commands.h"
 
+#include "base/text.h"
 #include "protocol/avnera_plan.h"
 #include "protocol/mcu_plan.h"
 
 namespace zeltor {
 namespace {
 
-// The C library's string-to-integer reading of a two-character field: blanks, a sign, digits.
+// The C library's string-to-integer reading of a two-character field: white space, a sign, digits.
 std::uint8_t readTwoDigits(const ByteVector& bytes, std::size_t at) {
     std::size_t pos = at;
     const std::size_t end = at + 2;
-    while (pos < end && (bytes[pos] == ' ' || bytes[pos] == '\t')) {
+    while (pos < end && isCSpace(static_cast<char>(bytes[pos]))) {
         ++pos;
     }
     bool negative = false;

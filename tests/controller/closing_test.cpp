@@ -51,7 +51,12 @@ TEST(ClosingTest, CloseIsHonouredInTheClosableStatesAndRestartsTheCompanion) {
         EXPECT_EQ(rig.dialog.endResult(), IDCANCEL);
         ASSERT_EQ(rig.host.launches.size(), c.restarted ? 1u : 0u);
         if (c.restarted) {
+            // Through the desktop, without this process's rights, with the shell's default verb.
             EXPECT_EQ(rig.host.launches[0].file, "C:\\Program Files\\Halvorix\\Qumbit.exe");
+            EXPECT_EQ(rig.host.launches[0].arguments, "");
+            EXPECT_EQ(rig.host.launches[0].directory, "");
+            EXPECT_EQ(rig.host.launches[0].operation, "");
+            EXPECT_EQ(rig.host.launches[0].show, 1);
         }
     }
 }

@@ -130,11 +130,19 @@ TEST(DefaultRunTest, SkippedPartsAreLeftAloneAndOutOfTheProgress) {
 }
 
 TEST(DefaultRunTest, ANegativeTimerKeepsTheDefaultStepPeriod) {
-    for (const auto& [timer, period] : {std::pair{0, 10u}, {50, 50u}, {-20, 10u}}) {
+    for (const auto& [timer, period] : {std::pair{0, 10}, {50, 50}, {-20, 10}}) {
+        SCOPED_TRACE(timer);
         UpdateRig rig;
         rig.options().m_TimerMs = timer;
         rig.start();
-        EXPECT_EQ(rig.dlg().stepPeriodMs(), period) << timer;
+        EXPECT_EQ(rig.dlg().stepPeriodMs(), static_cast<std::uint32_t>(period));
+        // The period the step timer is armed with: the headset plan opens with four setup
+        // writes, which take no time, so the fourth goes out four periods after state 6.
+        rig.pressStart();
+        ASSERT_TRUE(rig.runUntilState(DFU_STATE_UPDATE_HEADSET));
+        const auto entered = rig.scheduler.now();
+        ASSERT_TRUE(rig.dialog.runUntil([&] { return rig.dialog.progressPosition() == 4; }, 1s));
+        EXPECT_EQ(rig.scheduler.now() - entered, 4 * std::chrono::milliseconds(period));
     }
 }
 

@@ -1,6 +1,9 @@
 // The audio MCU's part of the run, taken when the options do not skip it.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <numeric>
+
 #include "controller/update_rig.h"
 #include "ui/dialog_controls.h"
 
@@ -61,7 +64,11 @@ TEST(McuPathTest, TheTestSwitchLetsTheWatchdogFireAndTheRetrySendsUpdateModeAgai
     retry.start();
     retry.pressStart();
     ASSERT_TRUE(retry.runUntilState(DFU_STATE_WAIT_MCU, 30min));
+    // The watchdog is armed as state 11 is entered and fires 30 s later to the millisecond,
+    // although the headset came back after 3 s: the switch ignored its arrival.
+    const auto armed = retry.scheduler.now();
     ASSERT_TRUE(retry.runUntilState(DFU_STATE_FAILED, 31s));
+    EXPECT_EQ(retry.scheduler.now() - armed, 30s);
     EXPECT_FALSE(retry.options().m_TestMCURetry);
     EXPECT_EQ(retry.dlg().failedRetries(), 1u);
     // The headset is back and present: the user replugs it, and the run goes on to success.
@@ -79,10 +86,31 @@ TEST(McuPathTest, AFailedMcuPacketIsRetriedAfterASecondUntilTheLimit) {
                                   "action": "drop-answer"}]})");
     rig.options().m_SkipMCU = false;
     rig.start();
-    ASSERT_TRUE(rig.runUpdate());
+    rig.pressStart();
+    // The retried block moves the progress bar once, when it finally goes through.
+    const int beforeBlock = 196 + 630 + 10;
+    ASSERT_TRUE(rig.dialog.runUntil([&] { return rig.dlg().failedRetries() == 2; }, 30min));
+    EXPECT_EQ(rig.dialog.progressPosition(), beforeBlock);
+    ASSERT_TRUE(
+        rig.dialog.runUntil([&] { return rig.dialog.progressPosition() != beforeBlock; }, 2s));
+    EXPECT_EQ(rig.dialog.progressPosition(), beforeBlock + 1);
+    ASSERT_TRUE(rig.runUntilState(DFU_STATE_SUCCESS, 30min));
+    EXPECT_EQ(rig.dialog.progressPosition(), 196 + 630 + 900);
     EXPECT_EQ(rig.dlg().failedRetries(), 2u);
-    EXPECT_EQ(rig.countTraced("FAILED PACKET:\n"), 2);
-    EXPECT_TRUE(rig.traced("    Response: "));
+    // Both dumps name the block at 0x0048 with the 890 packets left, itself included, and the
+    // answer it awaited.
+    const auto dumps = rig.failedPacketDumps();
+    ASSERT_EQ(dumps.size(), 2u);
+    for (const auto& dump : dumps) {
+        EXPECT_TRUE(
+            dump.starts_with("FAILED PACKET:\n"
+                             "    PacketType: 2\n"
+                             "    PacketsLeft: 890\n"
+                             "    Request: 06 bb 03 03 00 48 " +
+                             hexDump(embeddedImage(134), 72, 8)))
+            << dump;
+        EXPECT_TRUE(dump.ends_with("\n    Response: 06 bb 03 03 \n")) << dump;
+    }
     EXPECT_FALSE(rig.dlg().mcuRetry());
     EXPECT_TRUE(memoryHolds(rig.world().headset().mcuFlash(), embeddedImage(134)));
 
@@ -98,16 +126,70 @@ TEST(McuPathTest, AFailedMcuPacketIsRetriedAfterASecondUntilTheLimit) {
     EXPECT_TRUE(limit.dlg().mcuRetry());
     EXPECT_EQ(limit.dlg().failedRetries(), 1u);
     EXPECT_EQ(limit.countTraced("FAILED PACKET:\n"), 5);
+
+    // The answers come through again and the user replugs the headset. Its MCU, at patch 0,
+    // would take the plan without the update-mode command; the retry flag sends it all the same
+    // on the next state 10, and the MCU restarts into its update mode.
+    limit.world().stopFaults();
+    limit.world().headset().unplug();
+    limit.runFor(2s);
+    limit.world().headset().plug();
+    ASSERT_TRUE(limit.runUntilState(DFU_STATE_WAIT_MCU, 30min));
+    const auto states = limit.statesEntered();
+    EXPECT_EQ(std::vector<int>(states.end() - 2, states.end()), (std::vector<int>{10, 11}));
+    EXPECT_TRUE(limit.traced("Brennic: MCU version=0\n"));
+    EXPECT_EQ(limit.world().headset().mode(), SimDeviceMode::McuUpdate);
+    ASSERT_TRUE(limit.runUntilState(DFU_STATE_SUCCESS, 30min));
+    EXPECT_TRUE(memoryHolds(limit.world().headset().mcuFlash(), embeddedImage(134)));
 }
 
-TEST(McuPathTest, AnMcuAnswerWithABadChecksumDoesNotMatch) {
-    UpdateRig rig(R"({"headset": {"mcu": {"patch": 0}},
-                      "faults": [{"target": "mcu", "prefix": "06 BB 03 03", "at": 4,
-                                  "action": "corrupt-answer", "byte": 3}]})");
-    rig.options().m_SkipMCU = false;
-    rig.start();
-    ASSERT_TRUE(rig.runUpdate());
-    EXPECT_EQ(rig.countTraced("FAILED PACKET:\n"), 1);
+struct BadAnswerCase {
+    const char* name;
+    const char* fault;
+    std::string dumpStart;
+    std::string dumpEnd;
+};
+
+// An answer that differs from the one awaited fails its packet once; the retry succeeds.
+TEST(McuPathTest, AnMcuAnswerThatDiffersFromTheAwaitedOneFailsItsPacket) {
+    const ByteVector image = embeddedImage(134);
+    char imageChecksum[4];
+    std::snprintf(imageChecksum, sizeof imageChecksum, "%02x",
+                  std::accumulate(image.begin(), image.end(), 0u) & 0xFF);
+    const BadAnswerCase cases[] = {
+        {"the 4th data block answered 06 BB 03 FC",
+         R"({"target": "mcu", "prefix": "06 BB 03 03", "at": 4, "action": "corrupt-answer",
+             "byte": 3})",
+         "FAILED PACKET:\n"
+         "    PacketType: 2\n"
+         "    PacketsLeft: 896\n"
+         "    Request: 06 bb 03 03 00 18 " +
+             hexDump(image, 24, 8),
+         "\n    Response: 06 bb 03 03 \n"},
+        {"the image checksum answered with another sum",
+         R"({"target": "mcu", "prefix": "06 BB 03 04", "action": "corrupt-answer", "byte": 4})",
+         "FAILED PACKET:\n"
+         "    PacketType: 2\n"
+         "    PacketsLeft: 3\n"
+         "    Request: 06 bb 03 04 \n"
+         "    Response: 06 bb 03 04 " +
+             std::string(imageChecksum) + " \n",
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UpdateRig rig(std::string(R"({"headset": {"mcu": {"patch": 0}}, "faults": [)") + c.fault +
+                      "]}");
+        rig.options().m_SkipMCU = false;
+        rig.start();
+        ASSERT_TRUE(rig.runUpdate());
+        const auto dumps = rig.failedPacketDumps();
+        ASSERT_EQ(dumps.size(), 1u);
+        EXPECT_TRUE(dumps[0].starts_with(c.dumpStart)) << dumps[0];
+        EXPECT_TRUE(dumps[0].ends_with(c.dumpEnd)) << dumps[0];
+        EXPECT_EQ(rig.dialog.progressPosition(), 196 + 630 + 900);
+        EXPECT_TRUE(memoryHolds(rig.world().headset().mcuFlash(), image));
+    }
 }
 
 }  // namespace

@@ -96,6 +96,29 @@ int UpdateRig::countTraced(const std::string& line) const {
     return static_cast<int>(std::count(trace_->messages().begin(), trace_->messages().end(), line));
 }
 
+std::vector<std::string> UpdateRig::failedPacketDumps() const {
+    std::vector<std::string> lines{""};
+    for (const auto& message : trace_->messages()) {
+        lines.back() += message;
+        if (message.ends_with("\n")) {
+            lines.emplace_back();
+        }
+    }
+    std::vector<std::string> dumps;
+    bool inDump = false;
+    for (const auto& line : lines) {
+        if (line == "FAILED PACKET:\n") {
+            dumps.push_back(line);
+            inDump = true;
+        } else if (inDump && line.starts_with("    ")) {
+            dumps.back() += line;
+        } else {
+            inDump = false;
+        }
+    }
+    return dumps;
+}
+
 bool UpdateRig::inProgressFlag() const {
     return const_cast<SimHostServices&>(host)
         .value(RegistryHive::CurrentUser, getProductRegistryKey(), "InProgress")
@@ -115,6 +138,16 @@ ByteVector embeddedImage(int id) {
 bool memoryHolds(const ByteVector& memory, const ByteVector& image) {
     return !image.empty() && memory.size() >= image.size() &&
            std::equal(image.begin(), image.end(), memory.begin());
+}
+
+std::string hexDump(const ByteVector& bytes, std::size_t from, std::size_t count) {
+    std::string text;
+    for (std::size_t i = from; i < from + count && i < bytes.size(); ++i) {
+        char byte[4];
+        std::snprintf(byte, sizeof byte, "%02x ", bytes[i]);
+        text += byte;
+    }
+    return text;
 }
 
 }  // namespace zeltor::test

@@ -51,6 +51,9 @@ public:
     std::vector<int> statesEntered() const;
     bool traced(const std::string& line) const { return trace_->contains(line); }
     int countTraced(const std::string& line) const;
+    // Each failed-packet dump as one text: its header line and the indented lines after it,
+    // the pieces of a hex dump joined into their line.
+    std::vector<std::string> failedPacketDumps() const;
     const HeadlessDialogHost::Control& control(int id) const { return dialog.control(id); }
     bool inProgressFlag() const;
 
@@ -73,5 +76,7 @@ private:
 // The firmware images as the build embeds them.
 ByteVector embeddedImage(int id);
 bool memoryHolds(const ByteVector& memory, const ByteVector& image);
+// Bytes as a hex dump writes them: "bf 4f " for {0xBF, 0x4F}.
+std::string hexDump(const ByteVector& bytes, std::size_t from, std::size_t count);
 
 }  // namespace zeltor::test

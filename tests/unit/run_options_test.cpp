@@ -8,21 +8,43 @@
 namespace zeltor {
 namespace {
 
-RunOptions parse(std::vector<const char*> arguments) {
+// Every flag cleared, so that a switch that sets a field shows even where the default is true.
+RunOptions cleared() {
     RunOptions options;
+    options.m_Force = false;
+    options.m_SkipMCU = false;
+    options.m_Log = false;
+    return options;
+}
+
+RunOptions parse(std::vector<const char*> arguments) {
+    RunOptions options = cleared();
     parseCommandLine(static_cast<std::uint32_t>(arguments.size()), arguments.data(), &options);
     return options;
 }
 
+// Compares every field, so that a switch that sets the wrong field, or one too many, shows.
+void expectSameOptions(const RunOptions& actual, const RunOptions& expected) {
+    EXPECT_EQ(actual.m_Force, expected.m_Force);
+    EXPECT_EQ(actual.m_ForceDir, expected.m_ForceDir);
+    EXPECT_EQ(actual.m_SkipHeadset, expected.m_SkipHeadset);
+    EXPECT_EQ(actual.m_SkipDongle, expected.m_SkipDongle);
+    EXPECT_EQ(actual.m_SkipMCU, expected.m_SkipMCU);
+    EXPECT_EQ(actual.m_TimerMs, expected.m_TimerMs);
+    EXPECT_EQ(actual.m_Log, expected.m_Log);
+    EXPECT_EQ(actual.m_TestMCURetry, expected.m_TestMCURetry);
+    EXPECT_EQ(actual.m_RandomFails, expected.m_RandomFails);
+    EXPECT_EQ(actual.m_Verbose, expected.m_Verbose);
+    EXPECT_EQ(actual.m_Tesmoray, expected.m_Tesmoray);
+    EXPECT_EQ(actual.m_Shroud, expected.m_Shroud);
+}
+
 TEST(RunOptionsTest, DefaultsForceSkipTheMCUAndLog) {
-    const RunOptions o;
-    EXPECT_TRUE(o.m_Force);
-    EXPECT_TRUE(o.m_SkipMCU);
-    EXPECT_TRUE(o.m_Log);
-    EXPECT_FALSE(o.m_SkipHeadset || o.m_SkipDongle || o.m_TestMCURetry || o.m_RandomFails ||
-                 o.m_Verbose || o.m_Tesmoray || o.m_Shroud);
-    EXPECT_EQ(o.m_TimerMs, 0);
-    EXPECT_TRUE(o.m_ForceDir.empty());
+    RunOptions expected = cleared();
+    expected.m_Force = true;
+    expected.m_SkipMCU = true;
+    expected.m_Log = true;
+    expectSameOptions(RunOptions{}, expected);
 }
 
 struct FlagCase {
@@ -30,10 +52,13 @@ struct FlagCase {
     bool RunOptions::*field;
 };
 
-TEST(RunOptionsTest, FlagSwitchesMatchInAnyLetterCase) {
+TEST(RunOptionsTest, FlagSwitchesMatchInAnyLetterCaseAndSetOnlyTheirField) {
     const FlagCase cases[] = {
+        {"/force", &RunOptions::m_Force},
         {"/SKIPHEADSET", &RunOptions::m_SkipHeadset},
         {"/skipdongle", &RunOptions::m_SkipDongle},
+        {"/Skipmcu", &RunOptions::m_SkipMCU},
+        {"/Log", &RunOptions::m_Log},
         {"/TestMcuRetry", &RunOptions::m_TestMCURetry},
         {"/RANDOMFAILS", &RunOptions::m_RandomFails},
         {"/Verbose", &RunOptions::m_Verbose},
@@ -42,18 +67,17 @@ TEST(RunOptionsTest, FlagSwitchesMatchInAnyLetterCase) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.argument);
-        EXPECT_TRUE(parse({c.argument}).*c.field);
+        RunOptions expected = cleared();
+        expected.*c.field = true;
+        expectSameOptions(parse({c.argument}), expected);
     }
 }
 
 TEST(RunOptionsTest, FlagsWithExtraCharactersMatchNothing) {
-    const RunOptions defaults;
-    for (const char* argument : {"/FORCEX", "/LOGX", "/SHROUDS", " /VERBOSE", "VERBOSE", ""}) {
+    for (const char* argument :
+         {"/FORCEX", "/LOGX", "/SHROUDS", " /VERBOSE", "VERBOSE", "/FORCEDIR", "/TIMER", ""}) {
         SCOPED_TRACE(argument);
-        const RunOptions o = parse({argument});
-        EXPECT_FALSE(o.m_Verbose || o.m_Shroud);
-        EXPECT_EQ(o.m_ForceDir, defaults.m_ForceDir);
-        EXPECT_EQ(o.m_TimerMs, 0);
+        expectSameOptions(parse({argument}), cleared());
     }
 }
 
