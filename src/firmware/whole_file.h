@@ -31,8 +31,8 @@ WholeFileResult readWholeFile(const std::string& path, std::uint64_t limit, Byte
 // What the platforms share once a regular file is open and measured at `size` bytes: the limit,
 // one allocation, and a file that grows while it is read. `readSome` reads at most `room`
 // bytes into `into` and sets `got` (0 at the end of the file); a status other than Read stops.
-using ReadSome = std::function<WholeFileResult(std::uint8_t* into, std::size_t room,
-                                               std::size_t& got)>;
+using ReadSome =
+    std::function<WholeFileResult(std::uint8_t* into, std::size_t room, std::size_t& got)>;
 WholeFileResult readMeasuredFile(std::uint64_t size, std::uint64_t limit, const ReadSome& readSome,
                                  ByteVector& bytes);
 

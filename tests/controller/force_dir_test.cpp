@@ -99,8 +99,8 @@ TEST(ForceDirTest, UnusableOverrideFilesFallBackToTheEmbeddedImages) {
     const auto file = [&folder](const char* name) { return (folder.path() / name).string(); };
     EXPECT_TRUE(rig.traced("  Firmware file " + file("odd.bin") +
                            " is not a usable MCU image; the built-in image is used\n"));
-    EXPECT_TRUE(
-        rig.traced("  Firmware file " + file("empty.ef") + " is empty; the built-in image is used\n"));
+    EXPECT_TRUE(rig.traced("  Firmware file " + file("empty.ef") +
+                           " is empty; the built-in image is used\n"));
     EXPECT_TRUE(rig.traced("  Firmware file " + file("comments.ff") +
                            " holds no image lines; the built-in image is used\n"));
 
@@ -151,9 +151,7 @@ std::vector<BadEntryCase> badEntryCases() {
         // Opening a pipe that no one writes to waits for ever unless it is opened without
         // waiting: were it not, this case would hang the test.
         {"pipe", "a",
-         [](const fs::path& entry, const fs::path&) {
-             ASSERT_EQ(mkfifo(entry.c_str(), 0644), 0);
-         },
+         [](const fs::path& entry, const fs::path&) { ASSERT_EQ(mkfifo(entry.c_str(), 0644), 0); },
          "is not a regular file"},
         {"link to a folder", "a",
          [](const fs::path& entry, const fs::path& folder) {
@@ -239,8 +237,9 @@ TEST(ForceDirTest, AMissingFolderChangesNothing) {
     ASSERT_TRUE(rig.runUpdate());
     EXPECT_TRUE(memoryHolds(rig.world().headset().eeprom(), embeddedImage(132)));
 #ifndef _WIN32
-    EXPECT_TRUE(rig.traced("  Firmware folder /no/such/folder cannot be read (No such file or "
-                           "directory); no image is taken from it\n"));
+    EXPECT_TRUE(
+        rig.traced("  Firmware folder /no/such/folder cannot be read (No such file or "
+                   "directory); no image is taken from it\n"));
 #endif
 }
 
