@@ -65,6 +65,17 @@ private:
 
 }  // namespace
 
+std::vector<SimHostServices::Process> SimHostServices::ordinaryProcesses() {
+    // The kernel's own entries have no image path to read, as on a real machine.
+    return {
+        {0, "[System Process]", "", false, false},
+        {4, "System", "", false, false},
+        {628, "wininit.exe", "C:\\Windows\\System32\\wininit.exe", true, false},
+        {1184, "svchost.exe", "C:\\Windows\\System32\\svchost.exe", true, false},
+        {4312, "explorer.exe", "C:\\Windows\\explorer.exe"},
+    };
+}
+
 SimHostServices::KeyId SimHostServices::keyId(RegistryHive hive, const std::string& key) {
     return {hive, lower(key)};
 }

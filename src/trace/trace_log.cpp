@@ -17,6 +17,7 @@ namespace {
 
 struct TraceState {
     std::unique_ptr<LogFile> file;
+    LogFileState fileState;
     TraceOutputHook hook;
     std::chrono::nanoseconds base = activeClock().now();
 };
@@ -82,6 +83,10 @@ double ElapsedSeconds() {
 
 void ResetTraceClock() {
     state().base = activeClock().now();
+}
+
+LogFileState CurrentLogFile() {
+    return state().fileState;
 }
 
 void SetTraceOutputHook(TraceOutputHook hook) {
@@ -151,14 +156,16 @@ void SetLogFile(const char* path, bool enable) {
     }
     auto& s = state();
     s.file.reset();
+    s.fileState = {path, false, {}};
     if (!enable) {
         return;
     }
-    auto file = openLogFile(path);
+    auto file = openLogFile(path, s.fileState.failure);
     if (!file) {
         return;
     }
     s.file = std::move(file);
+    s.fileState.open = true;
     s.hook = WriteLogText;
     if (s.file->size() == 0) {
         static constexpr char kByteOrderMark[] = {'\xFF', '\xFE'};

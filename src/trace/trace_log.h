@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "base/bytes.h"
@@ -53,6 +54,15 @@ void DebugPrint(const char* format, ...) ZELTOR_PRINTF(1, 2);
 // Takes a new clock base from the active clock; the process does this once at start-up, and
 // again when it switches to a virtual clock so that the log shows virtual time from zero.
 void ResetTraceClock();
+
+// The log file as the last SetLogFile left it: the path it was asked for, whether it is open,
+// and the platform's words for why it could not be opened (empty when it could).
+struct LogFileState {
+    std::string path;
+    bool open = false;
+    std::string failure;
+};
+LogFileState CurrentLogFile();
 
 // Installs a hook beside the file writer's slot, for observers such as tests and front ends.
 // Replacing the hook this way does not open or close the log file.

@@ -13,6 +13,7 @@ namespace zeltor {
 namespace {
 
 using namespace std::chrono_literals;
+namespace fs = std::filesystem;
 
 // Bytes of a text as the log file holds it: UTF-16LE.
 ByteVector utf16le(const std::string& text) {
@@ -138,9 +139,20 @@ TEST_F(TraceLogTest, ClosingTheFileKeepsTracingOnButWritesNothing) {
 
 TEST_F(TraceLogTest, AFolderThatCannotHoldTheLogLeavesTracingOff) {
     OpenRunLog(std::nullopt);
-    OpenRunLog((folder_.path() / "missing" / "deeper").string());
+    const fs::path missing = folder_.path() / "missing" / "deeper";
+    OpenRunLog(missing.string());
     EXPECT_FALSE(IsTraceOn());
     Trace("nothing\n");
+    // The front end can tell the user why there is no log.
+    const LogFileState state = CurrentLogFile();
+    EXPECT_EQ(state.path, (missing / kLogFileName).string());
+    EXPECT_FALSE(state.open);
+    EXPECT_FALSE(state.failure.empty());
+
+    OpenRunLog(folder_.path().string());
+    EXPECT_TRUE(CurrentLogFile().open);
+    EXPECT_EQ(CurrentLogFile().path, logPath());
+    EXPECT_TRUE(CurrentLogFile().failure.empty());
 }
 
 TEST(VirtualClockTest, LocalTimeRollsOverDaysMonthsAndYears) {

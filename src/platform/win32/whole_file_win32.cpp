@@ -2,27 +2,11 @@
 
 #include <algorithm>
 
-#include "base/text.h"
 #include "firmware/whole_file.h"
+#include "platform/win32/system_error_win32.h"
 
 namespace zeltor {
 namespace {
-
-std::string systemErrorText(DWORD error) {
-    WCHAR text[512];
-    DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                       0, text, static_cast<DWORD>(sizeof text / sizeof text[0]), nullptr);
-    // The system's texts end in a full stop and a line break; the trace lines add their own.
-    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' ||
-                          text[length - 1] == L' ' || text[length - 1] == L'.')) {
-        --length;
-    }
-    if (length == 0) {
-        return "error " + std::to_string(error);
-    }
-    return utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
-}
 
 WholeFileResult failure(DWORD error) {
     const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
