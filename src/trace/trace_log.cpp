@@ -52,16 +52,21 @@ int formatMessage(std::string& out, const char* format, va_list args) {
     return needed;
 }
 
-// Cuts a UTF-16 text to `limit` units without leaving half a surrogate pair behind.
+// Cuts a UTF-16 text to `limit` units without leaving half a surrogate pair behind. A text that
+// ended a line still does, so that the next record starts on a line of its own.
 void cutToUnits(std::u16string& text, std::size_t limit) {
-    if (text.size() <= limit) {
+    if (text.size() <= limit || limit == 0) {
         return;
     }
-    std::size_t cut = limit;
+    const bool endsLine = text.back() == u'\n';
+    std::size_t cut = endsLine ? limit - 1 : limit;
     if (cut > 0 && text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) {
         --cut;
     }
     text.resize(cut);
+    if (endsLine) {
+        text += u'\n';
+    }
 }
 
 std::u16string timestampField() {

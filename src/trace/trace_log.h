@@ -64,8 +64,9 @@ struct LogFileState {
 };
 LogFileState CurrentLogFile();
 
-// Installs a hook beside the file writer's slot, for observers such as tests and front ends.
-// Replacing the hook this way does not open or close the log file.
+// Replaces the output hook, the file writer included: from then on every trace line goes to
+// `hook` (and the debugger output) and none to the log file, which stays open. An empty hook
+// switches tracing off until a log file is opened again. For tests that watch the trace.
 void SetTraceOutputHook(TraceOutputHook hook);
 bool IsTraceOn();
 

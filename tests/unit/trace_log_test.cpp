@@ -117,6 +117,15 @@ TEST_F(TraceLogTest, OverlongMessagesAreCutAndTheRunGoesOn) {
               static_cast<std::size_t>(kTraceMessageStart + kTraceMessageMaxUnits - 1));
 }
 
+TEST_F(TraceLogTest, ACutMessageKeepsItsLineEnd) {
+    SetLogFile(logPath().c_str(), true);
+    const std::string longLine(2000, 'x');
+    Trace("%s\n", longLine.c_str());
+    Trace("next\n");
+    EXPECT_EQ(logBytes(), concat({kBom, utf16le("00000.000: " + std::string(1011, 'x')), kCrLf,
+                                  utf16le("00000.000: next"), kCrLf}));
+}
+
 TEST_F(TraceLogTest, AssertionReportNamesFileLineAndExpression) {
     test::TraceCapture capture;
     EXPECT_FALSE(TraceAssert(true, "x", "file.cpp", 1));
@@ -126,6 +135,21 @@ TEST_F(TraceLogTest, AssertionReportNamesFileLineAndExpression) {
     EXPECT_EQ(capture.messages()[0], "TraceLog.cpp(42): ASSERT FAILURE! Expression: nBuf >= 0\n");
     EXPECT_TRUE(capture.messages()[1].starts_with("trace_log.cpp("));
     EXPECT_TRUE(capture.messages()[1].ends_with("): ASSERT FAILURE! Expression: FALSE\n"));
+}
+
+TEST_F(TraceLogTest, AnOutputHookTakesTheFileWritersPlace) {
+    SetLogFile(logPath().c_str(), true);
+    std::vector<std::string> lines;
+    SetTraceOutputHook([&lines](std::u16string_view line) { lines.push_back(utf16ToUtf8(line)); });
+    Trace("watched\n");
+    EXPECT_EQ(lines, std::vector<std::string>{"00000.000: watched\n"});
+    EXPECT_EQ(logBytes(), kBom);
+    SetTraceOutputHook(nullptr);
+    EXPECT_FALSE(IsTraceOn());
+    // Opening a log puts the file writer back.
+    SetLogFile(logPath().c_str(), true);
+    Trace("written\n");
+    EXPECT_EQ(logBytes(), concat({kBom, utf16le("00000.000: written"), kCrLf}));
 }
 
 TEST_F(TraceLogTest, ClosingTheFileKeepsTracingOnButWritesNothing) {
