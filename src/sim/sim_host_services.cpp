@@ -4,6 +4,8 @@
 #include <cctype>
 #include <tuple>
 
+#include "host/user_values.h"
+
 namespace zeltor {
 namespace {
 
@@ -20,7 +22,7 @@ public:
 
     std::optional<RegistryValue> query(const std::string& name, std::size_t maxBytes) override {
         const auto it = values_.find(lower(name));
-        if (it == values_.end() || it->second.data.size() > maxBytes) {
+        if (it == values_.end() || registryValueBytes(it->second) > maxBytes) {
             return std::nullopt;
         }
         return it->second;

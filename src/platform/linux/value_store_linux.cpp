@@ -10,6 +10,7 @@
 
 #include "base/text.h"
 #include "firmware/whole_file.h"
+#include "host/user_values.h"
 #include "platform/linux/atomic_file_linux.h"
 #include "platform/linux/value_file_linux.h"
 #include "trace/trace_log.h"
@@ -18,6 +19,7 @@ namespace zeltor {
 namespace {
 
 // The longest file a value of `maxBytes` can take: every byte escaped, the type and line end.
+// (A UTF-16 unit, two bytes as `maxBytes` counts them, takes at most three bytes of UTF-8.)
 constexpr std::size_t fileLimit(std::size_t maxBytes) {
     return 2 * maxBytes + 16;
 }
@@ -69,7 +71,7 @@ public:
             Trace("Ignoring value %s: not a value file\n", path->c_str());
             return std::nullopt;
         }
-        if (value->data.size() > maxBytes) {
+        if (registryValueBytes(*value) > maxBytes) {
             Trace("Ignoring value %s: more than %zu bytes\n", path->c_str(), maxBytes);
             return std::nullopt;
         }
