@@ -131,10 +131,11 @@ std::vector<BadEntryCase> badEntryCases() {
         {"folder", "a", [](const fs::path& entry, const fs::path&) { fs::create_directory(entry); },
          "is not a regular file"},
         {"empty file", "a", regularFile(""), "is empty"},
+        // Past 4 GiB, where a size read as 32 bits would look like a single byte.
         {"huge sparse file", "a",
          [](const fs::path& entry, const fs::path&) {
              writeFile(entry, "");
-             fs::resize_file(entry, std::uintmax_t{1} << 36);
+             fs::resize_file(entry, (std::uintmax_t{1} << 32) + 1);
          },
          "is larger than 16 MiB"},
         {"one byte over the limit", "a",

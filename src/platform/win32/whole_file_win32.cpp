@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "firmware/whole_file.h"
 #include "platform/win32/system_error_win32.h"
 
