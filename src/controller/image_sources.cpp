@@ -83,14 +83,17 @@ bool CBrennicDFUDlg::loadForceDirImages(const std::string& directory) {
     if (const auto path = firstImageFile(*base, *names, ".bin")) {
         ByteVector bytes;
         PacketQueue plan;
-        const bool kept = !m_MCUPlan.empty() && !builtInImageCarried(ids.mcu);
-        if (!readFileBytes(*path, bytes, why)) {
-            traceUnusable(*path, why, replacement(ids.mcu, kept));
-        } else if (!BuildMCUPlan(bytes, plan)) {
-            traceUnusable(*path, "is not a usable MCU image", replacement(ids.mcu, kept));
-        } else {
+        bool taken = false;
+        if (readFileBytes(*path, bytes, why)) {
+            why = "is not a usable MCU image";
+            taken = BuildMCUPlan(bytes, plan);
+        }
+        if (taken) {
             m_MCUPlan = std::move(plan);
             m_MCUPlanFromOverride = true;
+        } else {
+            const bool kept = !m_MCUPlan.empty() && !builtInImageCarried(ids.mcu);
+            traceUnusable(*path, why, replacement(ids.mcu, kept));
         }
     }
     if (const auto path = firstImageFile(*base, *names, ".ef")) {

@@ -70,9 +70,14 @@ std::optional<std::vector<std::string>> folderEntryNames(const std::string& fold
                                                          std::string& why) {
     std::vector<std::string> names;
     std::error_code error;
-    for (std::filesystem::directory_iterator it(pathOf(folder), error), end; !error && it != end;
-         it.increment(error)) {
-        names.push_back(utf8Of(it->path().filename()));
+    try {
+        for (std::filesystem::directory_iterator it(pathOf(folder), error), end;
+             !error && it != end; it.increment(error)) {
+            names.push_back(utf8Of(it->path().filename()));
+        }
+    } catch (const std::bad_alloc&) {
+        why = "not enough memory";
+        return std::nullopt;
     }
     if (error) {
         why = error.message();
