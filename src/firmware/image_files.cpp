@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
+#include <new>
 #include <system_error>
-#include <vector>
+#include <tuple>
 
 #include "base/text.h"
 #include "firmware/image_text.h"
+#include "firmware/whole_file.h"
 #include "trace/trace_log.h"
 
 namespace zeltor {
@@ -24,10 +25,30 @@ std::string utf8Of(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-bool endsWithIgnoringCase(const std::string& text, const std::string& suffix) {
+bool endsWithIgnoringCase(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() &&
-           equalsIgnoringAsciiCase(std::string_view(text).substr(text.size() - suffix.size()),
-                                   suffix);
+           equalsIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+// NTFS keeps names in the order of their UTF-16 units with letters upper-cased.
+std::u16string windowsOrderKey(const std::string& name) {
+    std::u16string key = utf8ToUtf16(name);
+    for (char16_t& unit : key) {
+        if (unit >= u'a' && unit <= u'z') {
+            unit = static_cast<char16_t>(unit - u'a' + u'A');
+        }
+    }
+    return key;
+}
+
+// ".bin": a name that is nothing but its extension (on Linux, a hidden file).
+bool hasNoStem(const std::string& path) {
+    const std::string name = utf8Of(pathOf(path).filename());
+    return name.size() > 1 && name.front() == '.' && name.find('.', 1) == std::string::npos;
+}
+
+std::string megabytes(std::uint64_t bytes) {
+    return std::to_string(bytes / (1024 * 1024)) + " MiB";
 }
 
 }  // namespace
@@ -45,49 +66,91 @@ std::optional<std::string> overrideFolder(const std::string& directory) {
     return folder;
 }
 
-std::optional<std::string> findFirstImageFile(const std::string& folder,
-                                              const std::string& extension) {
+std::optional<std::vector<std::string>> folderEntryNames(const std::string& folder,
+                                                         std::string& why) {
     std::vector<std::string> names;
     std::error_code error;
-    for (std::filesystem::directory_iterator it(pathOf(folder), error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string name = utf8Of(it->path().filename());
-        if (endsWithIgnoringCase(name, extension) && name.size() > extension.size()) {
-            names.push_back(name);
+    try {
+        for (std::filesystem::directory_iterator it(pathOf(folder), error), end;
+             !error && it != end; it.increment(error)) {
+            names.push_back(utf8Of(it->path().filename()));
         }
-    }
-    if (names.empty()) {
+    } catch (const std::bad_alloc&) {
+        why = "not enough memory";
         return std::nullopt;
     }
-    std::sort(names.begin(), names.end());
-    return utf8Of(pathOf(folder) / pathOf(names.front()));
+    if (error) {
+        why = error.message();
+        return std::nullopt;
+    }
+    return names;
 }
 
-bool readFileBytes(const std::string& path, ByteVector& bytes) {
-    std::ifstream file(pathOf(path), std::ios::binary);
-    if (!file) {
-        return false;
+std::optional<std::string> firstImageFile(const std::string& folder,
+                                          const std::vector<std::string>& names,
+                                          std::string_view extension) {
+    const std::string* first = nullptr;
+    std::u16string firstKey;
+    for (const std::string& name : names) {
+        if (!endsWithIgnoringCase(name, extension)) {
+            continue;
+        }
+        std::u16string key = windowsOrderKey(name);
+        if (first == nullptr || std::tie(key, name) < std::tie(firstKey, *first)) {
+            first = &name;
+            firstKey = std::move(key);
+        }
     }
-    file.seekg(0, std::ios::end);
-    const std::streamoff size = file.tellg();
-    if (size <= 0) {
-        return false;
+    if (first == nullptr) {
+        return std::nullopt;
     }
-    file.seekg(0, std::ios::beg);
-    bytes.resize(static_cast<std::size_t>(size));
-    if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) {
-        bytes.clear();
-        return false;
-    }
-    return true;
+    return utf8Of(pathOf(folder) / pathOf(*first));
 }
 
-bool loadImageTextFile(const std::string& path, ByteVector& image) {
+bool readFileBytes(const std::string& path, ByteVector& bytes, std::string& why) {
+    if (hasNoStem(path)) {
+        why = "has no name before its extension";
+        return false;
+    }
+    ByteVector content;
+    const WholeFileResult result = readWholeFile(path, kMaxImageFileBytes, content);
+    switch (result.status) {
+        case WholeFileStatus::Read:
+            if (content.empty()) {
+                why = "is empty";
+                return false;
+            }
+            bytes = std::move(content);
+            return true;
+        case WholeFileStatus::NotRegular:
+            why = "is not a regular file";
+            return false;
+        case WholeFileStatus::TooLarge:
+            why = "is larger than " + megabytes(kMaxImageFileBytes);
+            return false;
+        case WholeFileStatus::Missing:
+        case WholeFileStatus::Unreadable:
+            break;
+    }
+    why = "cannot be read (" + result.reason + ")";
+    return false;
+}
+
+bool loadImageTextFile(const std::string& path, ByteVector& image, std::string& why) {
     ByteVector text;
-    if (!readFileBytes(path, text)) {
+    if (!readFileBytes(path, text, why)) {
         return false;
     }
-    return parseImageTextBytes(std::move(text), image);
+    try {
+        if (parseImageTextBytes(std::move(text), image)) {
+            return true;
+        }
+        why = "holds no image lines";
+    } catch (const std::bad_alloc&) {
+        image.clear();
+        why = "cannot be read (not enough memory)";
+    }
+    return false;
 }
 
 }  // namespace zeltor

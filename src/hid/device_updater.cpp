@@ -94,10 +94,13 @@ bool cDeviceUpdater::WriteReport(const ByteVector& request) {
 
 ByteVector cDeviceUpdater::ReadReport(std::uint8_t reportId, std::uint32_t timeoutMs) {
     // Reports of other ids are discarded, but only for as long as the timeout: a device that
-    // floods foreign reports cannot hold the tool.
+    // floods foreign reports cannot hold the tool. Once the time is up, the reports already
+    // queued are still looked through without waiting, so that an answer queued behind a
+    // foreign report is not left for the next request to take as its own.
     Clock& clock = activeClock();
     const auto deadline = clock.now() + std::chrono::milliseconds(timeoutMs);
     std::uint32_t waitMs = timeoutMs;
+    std::uint32_t queuedLeft = kQueuedReportsAfterTimeout;
     for (;;) {
         std::optional<ByteVector> report =
             m_Backend.readInputReport(m_hDevice, m_Caps.InputReportByteLength, waitMs);
@@ -110,11 +113,14 @@ ByteVector cDeviceUpdater::ReadReport(std::uint8_t reportId, std::uint32_t timeo
             return std::move(*report);
         }
         const auto left = deadline - clock.now();
-        if (left <= std::chrono::nanoseconds::zero()) {
+        if (left > std::chrono::nanoseconds::zero()) {
+            waitMs = static_cast<std::uint32_t>(
+                std::chrono::ceil<std::chrono::milliseconds>(left).count());
+        } else if (queuedLeft-- > 0) {
+            waitMs = 0;
+        } else {
             return {};
         }
-        waitMs =
-            static_cast<std::uint32_t>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
     }
 }
 

@@ -20,6 +20,9 @@ public:
     static constexpr std::uint32_t kWriteReadWriteWaitMs = 100;
     static constexpr std::uint32_t kVerifyTimeoutMs = 1000;
     static constexpr int kVerifyAttempts = 3;
+    // Reports still read after a read's time is up, without waiting: as many as the largest
+    // input queue a HID driver keeps (Windows allows 512), so a queue is always looked through.
+    static constexpr std::uint32_t kQueuedReportsAfterTimeout = 512;
 
     explicit cDeviceUpdater(HidBackend& backend) : m_Backend(backend) {}
     ~cDeviceUpdater() { Close(); }

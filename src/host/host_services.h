@@ -43,7 +43,8 @@ struct RegistryAccess {
 class RegistryKey {
 public:
     virtual ~RegistryKey() = default;
-    // Nothing when the value is missing or cannot be read; `maxBytes` bounds what is read.
+    // Nothing when the value is missing or cannot be read; `maxBytes` bounds what is read, as the
+    // Windows registry measures it (registryValueBytes in host/user_values.h).
     virtual std::optional<RegistryValue> query(const std::string& name, std::size_t maxBytes) = 0;
     virtual bool set(const std::string& name, const RegistryValue& value) = 0;
     virtual bool remove(const std::string& name) = 0;

@@ -21,6 +21,13 @@ std::optional<RegistryValue> queryUS(HostServices& host, const std::string& key,
 
 }  // namespace
 
+std::size_t registryValueBytes(const RegistryValue& value) {
+    if (value.type == REG_SZ || value.type == REG_EXPAND_SZ) {
+        return (utf8ToUtf16(value.asText()).size() + 1) * sizeof(char16_t);
+    }
+    return value.data.size();
+}
+
 bool getBoolUSValue(HostServices& host, const std::string& key, const std::string& name,
                     bool defaultValue) {
     const auto value = queryUS(host, key, name);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -7,6 +8,11 @@
 #include "host/host_services.h"
 
 namespace zeltor {
+
+// The size of `value` as the Windows registry counts it: a text in UTF-16 code units with its
+// terminator, two bytes each; anything else as stored. Every backend measures a query's
+// `maxBytes` this way, so that a text fits or not whatever the platform keeps it in.
+std::size_t registryValueBytes(const RegistryValue& value);
 
 // Per-user values as the shell's registry helpers treat them: reads look in the current user's
 // hive, then the machine's; writes always go to the current user's hive, creating the key.

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <tuple>
 
+#include "host/user_values.h"
+
 namespace zeltor {
 namespace {
 
@@ -20,7 +22,7 @@ public:
 
     std::optional<RegistryValue> query(const std::string& name, std::size_t maxBytes) override {
         const auto it = values_.find(lower(name));
-        if (it == values_.end() || it->second.data.size() > maxBytes) {
+        if (it == values_.end() || registryValueBytes(it->second) > maxBytes) {
             return std::nullopt;
         }
         return it->second;
@@ -64,6 +66,17 @@ private:
 };
 
 }  // namespace
+
+std::vector<SimHostServices::Process> SimHostServices::ordinaryProcesses() {
+    // The kernel's own entries have no image path to read, as on a real machine.
+    return {
+        {0, "[System Process]", "", false, false},
+        {4, "System", "", false, false},
+        {628, "wininit.exe", "C:\\Windows\\System32\\wininit.exe", true, false},
+        {1184, "svchost.exe", "C:\\Windows\\System32\\svchost.exe", true, false},
+        {4312, "explorer.exe", "C:\\Windows\\explorer.exe"},
+    };
+}
 
 SimHostServices::KeyId SimHostServices::keyId(RegistryHive hive, const std::string& key) {
     return {hive, lower(key)};

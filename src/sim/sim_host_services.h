@@ -31,6 +31,11 @@ public:
 
     explicit SimHostServices(SimScheduler& scheduler) : scheduler_(scheduler) {}
 
+    // A few processes every Windows machine runs, none of them the companion program. A real
+    // snapshot is never empty; an empty `processes` stands for one whose first entry cannot be
+    // read, which the tests of that failure want.
+    static std::vector<Process> ordinaryProcesses();
+
     // Registry contents, by hive and key path (letter case ignored as the registry does).
     void setValue(RegistryHive hive, const std::string& key, const std::string& name,
                   const RegistryValue& value);

@@ -18,7 +18,8 @@ public:
     virtual void write(const void* data, std::size_t length) = 0;
 };
 
-// Opens (creating if needed) the file at the UTF-8 path; nullptr when it cannot be opened.
-std::unique_ptr<LogFile> openLogFile(const std::string& path);
+// Opens (creating if needed) the file at the UTF-8 path; nullptr, with the platform's words for
+// the reason in `failure`, when it cannot be opened.
+std::unique_ptr<LogFile> openLogFile(const std::string& path, std::string& failure);
 
 }  // namespace zeltor

@@ -17,6 +17,7 @@ namespace {
 
 struct TraceState {
     std::unique_ptr<LogFile> file;
+    LogFileState fileState;
     TraceOutputHook hook;
     std::chrono::nanoseconds base = activeClock().now();
 };
@@ -51,16 +52,21 @@ int formatMessage(std::string& out, const char* format, va_list args) {
     return needed;
 }
 
-// Cuts a UTF-16 text to `limit` units without leaving half a surrogate pair behind.
+// Cuts a UTF-16 text to `limit` units without leaving half a surrogate pair behind. A text that
+// ended a line still does, so that the next record starts on a line of its own.
 void cutToUnits(std::u16string& text, std::size_t limit) {
-    if (text.size() <= limit) {
+    if (text.size() <= limit || limit == 0) {
         return;
     }
-    std::size_t cut = limit;
+    const bool endsLine = text.back() == u'\n';
+    std::size_t cut = endsLine ? limit - 1 : limit;
     if (cut > 0 && text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) {
         --cut;
     }
     text.resize(cut);
+    if (endsLine) {
+        text += u'\n';
+    }
 }
 
 std::u16string timestampField() {
@@ -82,6 +88,10 @@ double ElapsedSeconds() {
 
 void ResetTraceClock() {
     state().base = activeClock().now();
+}
+
+LogFileState CurrentLogFile() {
+    return state().fileState;
 }
 
 void SetTraceOutputHook(TraceOutputHook hook) {
@@ -151,14 +161,16 @@ void SetLogFile(const char* path, bool enable) {
     }
     auto& s = state();
     s.file.reset();
+    s.fileState = {path, false, {}};
     if (!enable) {
         return;
     }
-    auto file = openLogFile(path);
+    auto file = openLogFile(path, s.fileState.failure);
     if (!file) {
         return;
     }
     s.file = std::move(file);
+    s.fileState.open = true;
     s.hook = WriteLogText;
     if (s.file->size() == 0) {
         static constexpr char kByteOrderMark[] = {'\xFF', '\xFE'};

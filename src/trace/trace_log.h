@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "base/bytes.h"
@@ -54,8 +55,18 @@ void DebugPrint(const char* format, ...) ZELTOR_PRINTF(1, 2);
 // again when it switches to a virtual clock so that the log shows virtual time from zero.
 void ResetTraceClock();
 
-// Installs a hook beside the file writer's slot, for observers such as tests and front ends.
-// Replacing the hook this way does not open or close the log file.
+// The log file as the last SetLogFile left it: the path it was asked for, whether it is open,
+// and the platform's words for why it could not be opened (empty when it could).
+struct LogFileState {
+    std::string path;
+    bool open = false;
+    std::string failure;
+};
+LogFileState CurrentLogFile();
+
+// Replaces the output hook, the file writer included: from then on every trace line goes to
+// `hook` (and the debugger output) and none to the log file, which stays open. An empty hook
+// switches tracing off until a log file is opened again. For tests that watch the trace.
 void SetTraceOutputHook(TraceOutputHook hook);
 bool IsTraceOn();
 

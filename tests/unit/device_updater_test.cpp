@@ -151,6 +151,29 @@ TEST_F(DeviceUpdaterTest, AFloodOfForeignReportsCannotHoldTheReadPastItsTimeout)
     EXPECT_GE(scheduler_.now() - start, 990ms);
 }
 
+// The time runs out just as a foreign report comes in, with the answer right behind it.
+TEST_F(DeviceUpdaterTest, AnAnswerQueuedBehindAForeignReportAtTheDeadlineIsStillTaken) {
+    openChannel();
+    scheduler_.scheduleAfter(100ms, [this] {
+        backend_.queueInput(device_, {0x01, 0xAA});
+        backend_.queueInput(device_, {0x06, 0xBB});
+    });
+    const auto start = scheduler_.now();
+    EXPECT_EQ(channel_.ReadReport(0x06, 100), (ByteVector{0x06, 0xBB, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(scheduler_.now() - start, 100ms);
+    // Nothing is left behind for the next request to take as its answer.
+    EXPECT_TRUE(channel_.ReadReport(0x06, 10).empty());
+
+    // With only foreign reports queued the read ends at its time, waiting no longer.
+    scheduler_.scheduleAfter(100ms, [this] {
+        backend_.queueInput(device_, {0x01, 0xAA});
+        backend_.queueInput(device_, {0x02, 0xAA});
+    });
+    const auto second = scheduler_.now();
+    EXPECT_TRUE(channel_.ReadReport(0x06, 100).empty());
+    EXPECT_EQ(scheduler_.now() - second, 100ms);
+}
+
 TEST_F(DeviceUpdaterTest, ARefusedWriteIsTracedAndTheAnswerStillLookedFor) {
     openChannel();
     device_.refuseOutput = kErrorGenFailure;

@@ -19,9 +19,11 @@
 #include "host/companion.h"
 #include "host/driver_guard.h"
 #include "host/update_flag.h"
+#include "host/user_values.h"
 #include "platform/linux/launch_command_linux.h"
 #include "platform/linux/value_file_linux.h"
 #include "platform/linux/xdg_folders_linux.h"
+#include "sim/sim_host_services.h"
 #include "support/log_capture.h"
 
 extern char** environ;
@@ -148,6 +150,50 @@ TEST_F(LinuxHostTest, TextOfAnyShapeRoundTripsOnOneLine) {
     // The form an administrator reads.
     ASSERT_TRUE(key->set("QumbitPath", RegistryValue::text("C:\\q.exe")));
     EXPECT_EQ(contentOf(userRoot() / kProductFolder / "QumbitPath"), "sz C:\\\\q.exe\n");
+}
+
+struct TextLimitCase {
+    const char* name;
+    std::string text;
+    bool fits;  // in 520 bytes: 259 UTF-16 units and the terminator
+};
+
+std::string repeated(const std::string& piece, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += piece;
+    }
+    return text;
+}
+
+// 520 bytes mean 259 characters and a terminator on Windows; the same on every other backend,
+// whatever bytes the text takes there.
+TEST_F(LinuxHostTest, TextValuesAreMeasuredInUtf16UnitsOnEveryBackend) {
+    const TextLimitCase cases[] = {
+        {"259 ASCII characters", std::string(259, 'a'), true},
+        {"260 ASCII characters", std::string(260, 'a'), false},
+        {"300 ASCII characters (fewer than 520 bytes of UTF-8)", std::string(300, 'a'), false},
+        {"259 CJK characters (777 bytes of UTF-8)", repeated("\xE6\x97\xA5", 259), true},
+        {"129 characters beyond the BMP (258 units)", repeated("\xF0\x9F\x8E\xA7", 129), true},
+        {"130 characters beyond the BMP (260 units)", repeated("\xF0\x9F\x8E\xA7", 130), false},
+    };
+    SimScheduler scheduler;
+    SimHostServices sim(scheduler);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(registryValueBytes(RegistryValue::text(c.text)) <= 520, c.fits);
+        for (HostServices* host : std::initializer_list<HostServices*>{&host_, &sim}) {
+            auto key = host->openKey(RegistryHive::CurrentUser, getProductRegistryKey(),
+                                     {true, true, false});
+            ASSERT_TRUE(key);
+            ASSERT_TRUE(key->set("QumbitPath", RegistryValue::text(c.text)));
+            const auto value = key->query("QumbitPath", 520);
+            ASSERT_EQ(value.has_value(), c.fits) << (host == &sim ? "simulated" : "Linux");
+            if (value) {
+                EXPECT_EQ(value->asText(), c.text);
+            }
+        }
+    }
 }
 
 TEST_F(LinuxHostTest, AWriteReplacesTheValueWholeAndLeavesNoTemporaryFile) {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
+#include "firmware/image_files.h"
 #include "firmware/resource_images.h"
 
 namespace zeltor {
@@ -122,6 +125,34 @@ TEST(ImageTextTest, MissingResourcesLoadNothingAndLeaveTheImageAlone) {
         ByteVector image{7};
         EXPECT_FALSE(loadImageTextResource(id, image));
         EXPECT_EQ(image, ByteVector{7});
+    }
+}
+
+struct FirstFileCase {
+    const char* name;
+    std::vector<std::string> entries;
+    const char* first;  // nullptr: none matches
+};
+
+// The order NTFS keeps: letters compared as upper case, then the names byte by byte.
+TEST(ImageFilesTest, TheFirstFileIsChosenAsWindowsOrdersNames) {
+    const FirstFileCase cases[] = {
+        {"letter case ignored", {"b.ef", "A.EF"}, "A.EF"},
+        {"folded to upper case: '_' after letters", {"a_b.ef", "aC.ef"}, "aC.ef"},
+        {"same but for case: byte-wise", {"a.ef", "A.ef"}, "A.ef"},
+        {"extension in any case", {"z.EF", "y.eF.txt"}, "z.EF"},
+        {"a longer extension is another", {"a.eff", "b.ef"}, "b.ef"},
+        {"the extension alone matches", {"a.ef", ".ef"}, ".ef"},
+        {"digits before letters", {"img.ef", "10.ef", "9.ef"}, "10.ef"},
+        {"nothing matches", {"a.ff", "ef"}, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto found = firstImageFile("dir", c.entries, ".ef");
+        ASSERT_EQ(found.has_value(), c.first != nullptr);
+        if (found) {
+            EXPECT_EQ(*found, (std::filesystem::path("dir") / c.first).string());
+        }
     }
 }
 

@@ -13,6 +13,7 @@ namespace zeltor {
 namespace {
 
 using namespace std::chrono_literals;
+namespace fs = std::filesystem;
 
 // Bytes of a text as the log file holds it: UTF-16LE.
 ByteVector utf16le(const std::string& text) {
@@ -116,6 +117,15 @@ TEST_F(TraceLogTest, OverlongMessagesAreCutAndTheRunGoesOn) {
               static_cast<std::size_t>(kTraceMessageStart + kTraceMessageMaxUnits - 1));
 }
 
+TEST_F(TraceLogTest, ACutMessageKeepsItsLineEnd) {
+    SetLogFile(logPath().c_str(), true);
+    const std::string longLine(2000, 'x');
+    Trace("%s\n", longLine.c_str());
+    Trace("next\n");
+    EXPECT_EQ(logBytes(), concat({kBom, utf16le("00000.000: " + std::string(1011, 'x')), kCrLf,
+                                  utf16le("00000.000: next"), kCrLf}));
+}
+
 TEST_F(TraceLogTest, AssertionReportNamesFileLineAndExpression) {
     test::TraceCapture capture;
     EXPECT_FALSE(TraceAssert(true, "x", "file.cpp", 1));
@@ -125,6 +135,21 @@ TEST_F(TraceLogTest, AssertionReportNamesFileLineAndExpression) {
     EXPECT_EQ(capture.messages()[0], "TraceLog.cpp(42): ASSERT FAILURE! Expression: nBuf >= 0\n");
     EXPECT_TRUE(capture.messages()[1].starts_with("trace_log.cpp("));
     EXPECT_TRUE(capture.messages()[1].ends_with("): ASSERT FAILURE! Expression: FALSE\n"));
+}
+
+TEST_F(TraceLogTest, AnOutputHookTakesTheFileWritersPlace) {
+    SetLogFile(logPath().c_str(), true);
+    std::vector<std::string> lines;
+    SetTraceOutputHook([&lines](std::u16string_view line) { lines.push_back(utf16ToUtf8(line)); });
+    Trace("watched\n");
+    EXPECT_EQ(lines, std::vector<std::string>{"00000.000: watched\n"});
+    EXPECT_EQ(logBytes(), kBom);
+    SetTraceOutputHook(nullptr);
+    EXPECT_FALSE(IsTraceOn());
+    // Opening a log puts the file writer back.
+    SetLogFile(logPath().c_str(), true);
+    Trace("written\n");
+    EXPECT_EQ(logBytes(), concat({kBom, utf16le("00000.000: written"), kCrLf}));
 }
 
 TEST_F(TraceLogTest, ClosingTheFileKeepsTracingOnButWritesNothing) {
@@ -138,9 +163,20 @@ TEST_F(TraceLogTest, ClosingTheFileKeepsTracingOnButWritesNothing) {
 
 TEST_F(TraceLogTest, AFolderThatCannotHoldTheLogLeavesTracingOff) {
     OpenRunLog(std::nullopt);
-    OpenRunLog((folder_.path() / "missing" / "deeper").string());
+    const fs::path missing = folder_.path() / "missing" / "deeper";
+    OpenRunLog(missing.string());
     EXPECT_FALSE(IsTraceOn());
     Trace("nothing\n");
+    // The front end can tell the user why there is no log.
+    const LogFileState state = CurrentLogFile();
+    EXPECT_EQ(state.path, (missing / kLogFileName).string());
+    EXPECT_FALSE(state.open);
+    EXPECT_FALSE(state.failure.empty());
+
+    OpenRunLog(folder_.path().string());
+    EXPECT_TRUE(CurrentLogFile().open);
+    EXPECT_EQ(CurrentLogFile().path, logPath());
+    EXPECT_TRUE(CurrentLogFile().failure.empty());
 }
 
 TEST(VirtualClockTest, LocalTimeRollsOverDaysMonthsAndYears) {

@@ -38,6 +38,18 @@ public:
     ~ClockInstallation() { setActiveClock(nullptr); }
 };
 
+// Where the log went, or why there is none: a path is named only for a log that was written.
+void reportLog() {
+    const LogFileState log = CurrentLogFile();
+    if (log.open) {
+        std::printf("Log: %s\n", log.path.c_str());
+    } else if (!log.failure.empty()) {
+        std::printf("Log not written: cannot open %s: %s\n", log.path.c_str(), log.failure.c_str());
+    } else if (g_RunOptions.m_Log) {
+        std::printf("Log not written: there is no documents folder\n");
+    }
+}
+
 int runSimulated(const FrontEndOptions& frontEnd) {
     SimScenario scenario;
     if (frontEnd.scenarioFile) {
@@ -56,6 +68,7 @@ int runSimulated(const FrontEndOptions& frontEnd) {
     // The simulated machine keeps its registry and processes to itself, so a simulated run
     // never marks a real update as interrupted; only the log goes where the product writes it.
     SimHostServices host(scheduler);
+    host.processes = SimHostServices::ordinaryProcesses();
     host.documents = documentsFolder();
     host.tickOffset = static_cast<std::uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(systemClock().now()).count());
@@ -90,9 +103,7 @@ int runSimulated(const FrontEndOptions& frontEnd) {
         world, controller.headsetPlan(), controller.donglePlan(), controller.mcuPlan(),
         g_RunOptions.m_SkipHeadset, g_RunOptions.m_SkipDongle, g_RunOptions.m_SkipMCU);
     std::printf("%s\n", verdict.line.c_str());
-    if (const auto folder = host.documents) {
-        std::printf("Log: %s/BrennicFirmwareUpdate.log\n", folder->c_str());
-    }
+    reportLog();
     return code;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/console/console_view.h"
 
+#include "platform/console/display_width.h"
 #include "ui/dialog_controls.h"
 
 namespace zeltor {
@@ -27,7 +28,7 @@ void ConsoleView::showHeader() {
     headerShown_ = true;
     const std::string title = dialog_.control(IDC_DIALOG).text;
     printLine(title);
-    printLine(std::string(title.size(), '='));
+    printLine(std::string(displayWidth(title), '='));
     printLine(dialog_.control(IDC_HEADING).text);
     printLine(dialog_.control(IDC_WARNING).text);
     for (const auto& line : dialog_.control(IDC_RELEASE_NOTES).lines) {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/linux/file_identity_linux.h"
 #include "platform/linux/invoking_user_linux.h"
@@ -44,11 +45,12 @@ private:
 
 }  // namespace
 
-std::unique_ptr<LogFile> openLogFile(const std::string& path) {
+std::unique_ptr<LogFile> openLogFile(const std::string& path, std::string& failure) {
     // Behind sudo the log lives in the user's folder and must stay theirs to read and remove.
     const FilesAsUser asUser(ownerOfFilesFor(invokingUser()));
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
+        failure = std::strerror(errno);
         return nullptr;
     }
     return std::make_unique<LinuxLogFile>(fd);

@@ -1,6 +1,5 @@
 #include "platform/linux/value_store_linux.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,8 @@
 #include <utility>
 
 #include "base/text.h"
+#include "firmware/whole_file.h"
+#include "host/user_values.h"
 #include "platform/linux/atomic_file_linux.h"
 #include "platform/linux/value_file_linux.h"
 #include "trace/trace_log.h"
@@ -18,6 +19,7 @@ namespace zeltor {
 namespace {
 
 // The longest file a value of `maxBytes` can take: every byte escaped, the type and line end.
+// (A UTF-16 unit, two bytes as `maxBytes` counts them, takes at most three bytes of UTF-8.)
 constexpr std::size_t fileLimit(std::size_t maxBytes) {
     return 2 * maxBytes + 16;
 }
@@ -29,48 +31,24 @@ bool usableName(const std::string& name) {
 
 std::optional<std::string> readAtMost(const std::string& path, std::size_t limit) {
     // Without waiting on a pipe someone left in the value's place.
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno != ENOENT) {
-            Trace("Cannot read value %s: %s\n", path.c_str(), std::strerror(errno));
-        }
-        return std::nullopt;
+    ByteVector bytes;
+    const WholeFileResult result = readWholeFile(path, limit, bytes);
+    switch (result.status) {
+        case WholeFileStatus::Read:
+            return std::string(bytes.begin(), bytes.end());
+        case WholeFileStatus::Missing:
+            return std::nullopt;
+        case WholeFileStatus::NotRegular:
+            Trace("Cannot read value %s: not a file\n", path.c_str());
+            return std::nullopt;
+        case WholeFileStatus::TooLarge:
+            Trace("Cannot read value %s: too large\n", path.c_str());
+            return std::nullopt;
+        case WholeFileStatus::Unreadable:
+            break;
     }
-    struct stat st {};
-    std::string content;
-    const char* failed = nullptr;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        failed = "not a file";
-    } else if (static_cast<std::size_t>(st.st_size) > limit) {
-        failed = "too large";
-    } else {
-        // One byte past the limit tells a file that grew since it was measured.
-        content.resize(limit + 1);
-        std::size_t length = 0;
-        while (length < content.size()) {
-            const ssize_t got = read(fd, content.data() + length, content.size() - length);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got < 0) {
-                failed = std::strerror(errno);
-            }
-            if (got <= 0) {
-                break;
-            }
-            length += static_cast<std::size_t>(got);
-        }
-        content.resize(length);
-        if (failed == nullptr && length > limit) {
-            failed = "too large";
-        }
-    }
-    close(fd);
-    if (failed != nullptr) {
-        Trace("Cannot read value %s: %s\n", path.c_str(), failed);
-        return std::nullopt;
-    }
-    return content;
+    Trace("Cannot read value %s: %s\n", path.c_str(), result.reason.c_str());
+    return std::nullopt;
 }
 
 class StoredKey final : public RegistryKey {
@@ -93,7 +71,7 @@ public:
             Trace("Ignoring value %s: not a value file\n", path->c_str());
             return std::nullopt;
         }
-        if (value->data.size() > maxBytes) {
+        if (registryValueBytes(*value) > maxBytes) {
             Trace("Ignoring value %s: more than %zu bytes\n", path->c_str(), maxBytes);
             return std::nullopt;
         }

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "base/text.h"
+#include "platform/win32/system_error_win32.h"
 #include "trace/log_file.h"
 
 namespace zeltor {
@@ -29,12 +30,13 @@ private:
 
 }  // namespace
 
-std::unique_ptr<LogFile> openLogFile(const std::string& path) {
+std::unique_ptr<LogFile> openLogFile(const std::string& path, std::string& failure) {
     const std::u16string wide = utf8ToUtf16(path);
     HANDLE handle =
         CreateFileW(reinterpret_cast<LPCWSTR>(wide.c_str()), GENERIC_READ | GENERIC_WRITE,
                     FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
+        failure = systemErrorText(GetLastError());
         return nullptr;
     }
     return std::make_unique<Win32LogFile>(handle);
