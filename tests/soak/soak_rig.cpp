@@ -19,6 +19,8 @@ void SoakRig::start() {
 }
 
 void SoakRig::stopProgram() {
+    // Work already posted to the program is handled before it closes: none may outlive it.
+    dialog_.runUntil([this] { return dialog_.pendingWork() == 0; }, std::chrono::minutes(1));
     dlg_.reset();
     dialog_.setTimerHandler({});
 }

@@ -27,7 +27,8 @@ public:
 
     // Starts the program afresh with the product's run options (the MCU sent when asked).
     void start();
-    // Ends the program, as closing it does; the world and the host stay.
+    // Ends the program, as closing it does, once it has handled what was posted to it; the
+    // world and the host stay.
     void stopProgram();
 
     CBrennicDFUDlg& dlg() { return *dlg_; }

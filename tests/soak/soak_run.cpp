@@ -105,9 +105,11 @@ bool actsOnAReportOnly(const SimFault& fault) {
 
 // Runs the program until it succeeds or nothing more happens, replugging the headset whenever
 // the dialog asks for it, at most `replugs` times. Each failure that comes when `faultsOver` holds
-// is first left alone for a while, and a violation found then ends the run.
+// is first left alone for a while, and a violation found then ends the run. It returns only when
+// the program has no posted work left, or has succeeded.
 void runLikeAPerson(SoakRig& rig, int replugs, const std::function<bool()>& faultsOver,
                     SoakOutcome& outcome) {
+    std::uint32_t leftAloneAt = 0;  // the failure last left alone, by its count
     for (;;) {
         bool watch = false;
         rig.dialog().runUntil(
@@ -118,16 +120,19 @@ void runLikeAPerson(SoakRig& rig, int replugs, const std::function<bool()>& faul
                 }
                 // Left alone is judged from the moment of failure: what the tool does with
                 // the work it has posted by then is its own doing.
-                watch = state == DFU_STATE_FAILED && faultsOver();
+                watch = state == DFU_STATE_FAILED && rig.dlg().failedRetries() != leftAloneAt &&
+                        faultsOver();
                 return state == DFU_STATE_SUCCESS ||
                        (state == DFU_STATE_FAILED && (watch || rig.dialog().pendingWork() == 0));
             },
             kPatience);
         if (watch) {
+            leftAloneAt = rig.dlg().failedRetries();
             leaveAlone(rig, outcome);
             if (!outcome.good()) {
                 return;
             }
+            continue;  // the person goes on waiting as before
         }
         if (rig.dlg().state() != DFU_STATE_FAILED || replugs-- == 0 ||
             rig.dlg().failedRetries() > 5) {
@@ -172,15 +177,19 @@ SoakOutcome runSoakScenario(const SoakDraw& draw) {
         judgeSuccess(rig, outcome);
         return outcome;
     }
-    // The troubles end. A tool left failed must not flash by itself.
+    // The troubles end. A tool left failed must not flash by itself; it may still finish a run
+    // that was under way.
     rig.world().stopFaults();
-    outcome.neededCleanRetry = true;
-    if (rig.dlg().state() == DFU_STATE_FAILED) {
-        leaveAlone(rig, outcome);
-        if (!outcome.good()) {
-            return outcome;
-        }
+    runLikeAPerson(
+        rig, 0, [] { return true; }, outcome);
+    if (!outcome.good()) {
+        return outcome;
     }
+    if (rig.dlg().state() == DFU_STATE_SUCCESS) {
+        judgeSuccess(rig, outcome);
+        return outcome;
+    }
+    outcome.neededCleanRetry = true;
     // The user plugs both devices in again and starts the tool afresh until it has done its job.
     for (int attempt = 0; attempt < 4; ++attempt) {
         rig.stopProgram();
