@@ -144,12 +144,17 @@ void runLikeAPerson(SoakRig& rig, int replugs, const std::function<bool()>& faul
     }
 }
 
-// The verdict on a run that claims success.
-void judgeSuccess(SoakRig& rig, SoakOutcome& outcome) {
-    outcome.problem = successProblem(rig);
-    if (!outcome.problem.empty()) {
-        outcome.violation = SoakViolation::FalseSuccess;
+// Whether the scenario has its verdict: a violation was found, or the program succeeded, which
+// is judged here.
+bool settled(SoakRig& rig, SoakOutcome& outcome) {
+    if (outcome.good() && rig.dlg().state() == DFU_STATE_SUCCESS) {
+        outcome.problem = successProblem(rig);
+        if (!outcome.problem.empty()) {
+            outcome.violation = SoakViolation::FalseSuccess;
+        }
+        return true;
     }
+    return !outcome.good();
 }
 
 }  // namespace
@@ -170,11 +175,7 @@ SoakOutcome runSoakScenario(const SoakDraw& draw) {
         rig, 2, [&] { return reportFaultsOnly && rig.world().faultsActed().size() >= acts; },
         outcome);
     outcome.faultsActed = rig.world().faultsActed().size();
-    if (!outcome.good()) {
-        return outcome;
-    }
-    if (rig.dlg().state() == DFU_STATE_SUCCESS) {
-        judgeSuccess(rig, outcome);
+    if (settled(rig, outcome)) {
         return outcome;
     }
     // The troubles end. A tool left failed must not flash by itself; it may still finish a run
@@ -182,15 +183,12 @@ SoakOutcome runSoakScenario(const SoakDraw& draw) {
     rig.world().stopFaults();
     runLikeAPerson(
         rig, 0, [] { return true; }, outcome);
-    if (!outcome.good()) {
+    if (settled(rig, outcome)) {
         return outcome;
     }
-    if (rig.dlg().state() == DFU_STATE_SUCCESS) {
-        judgeSuccess(rig, outcome);
-        return outcome;
-    }
+    // The user plugs both devices in again and starts the tool afresh until it has done its job;
+    // a false success is as final as a true one.
     outcome.neededCleanRetry = true;
-    // The user plugs both devices in again and starts the tool afresh until it has done its job.
     for (int attempt = 0; attempt < 4; ++attempt) {
         rig.stopProgram();
         for (SimDevice* device : rig.world().devices()) {
@@ -203,12 +201,7 @@ SoakOutcome runSoakScenario(const SoakDraw& draw) {
         rig.start();
         runLikeAPerson(
             rig, 2, [] { return true; }, outcome);
-        if (!outcome.good()) {
-            return outcome;
-        }
-        if (rig.dlg().state() == DFU_STATE_SUCCESS) {
-            // A false success is as final as a true one.
-            judgeSuccess(rig, outcome);
+        if (settled(rig, outcome)) {
             return outcome;
         }
     }
