@@ -1,6 +1,7 @@
 // zeltor-soak: random fault scenarios by the thousand, far more than the tests run, on every
 // core. Usage: zeltor-soak [N] [--seed S] [--processes P]
-//   N  scenarios (default 100000), of seeds S, S+1, ... (S drawn at random when not given)
+//   N  scenarios (default 100000, at most 2^32: every seed once), of seeds S, S+1, ... (S drawn
+//      at random when not given)
 //   P  worker processes (default: one per core)
 // Exits 0 when every scenario kept the invariant, 1 on any violation, 2 when it cannot run.
 #include <unistd.h>
@@ -59,7 +60,7 @@ bool parseArguments(int argc, char** argv, Arguments& arguments) {
             } else {
                 arguments.processes = static_cast<unsigned>(value);
             }
-        } else if (!countGiven && parseNumber(argv[i], 1'000'000'000'000ull, value) && value > 0) {
+        } else if (!countGiven && parseNumber(argv[i], 1ull << 32, value) && value > 0) {
             arguments.count = value;
             countGiven = true;
         } else {
