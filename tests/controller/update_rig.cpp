@@ -27,22 +27,10 @@ SimScenario parsed(const std::string& json) {
 UpdateRig::UpdateRig(const std::string& scenarioJson) : UpdateRig(parsed(scenarioJson), true) {}
 
 UpdateRig::UpdateRig(const SimScenario& scenario, bool captureTrace)
-    : trace_(captureTrace ? std::make_unique<TraceCapture>() : nullptr) {
-    g_RunOptions = RunOptions{};
-    g_LastUpdateFailed = false;
-    // The scheduler is the clock every wait goes through, the channel's included.
-    setActiveClock(&scheduler);
-    ResetTraceClock();
-    world_ = std::make_unique<SimWorld>(bus, scenario);
-}
+    : trace_(captureTrace ? std::make_unique<TraceCapture>() : nullptr),
+      world_(std::make_unique<SimWorld>(bus, scenario)) {}
 
-UpdateRig::~UpdateRig() {
-    dlg_.reset();
-    world_.reset();
-    g_RunOptions = RunOptions{};
-    g_LastUpdateFailed = false;
-    setActiveClock(nullptr);
-}
+UpdateRig::~UpdateRig() = default;
 
 void UpdateRig::start() {
     dlg_ = std::make_unique<CBrennicDFUDlg>(dialog, bus, host, random);

@@ -13,6 +13,7 @@
 #include "sim/sim_host_services.h"
 #include "sim/sim_scheduler.h"
 #include "support/log_capture.h"
+#include "support/sim_run_globals.h"
 
 namespace zeltor::test {
 
@@ -62,6 +63,12 @@ private:
 
 public:
     SimScheduler scheduler;
+
+private:
+    // The scheduler is the clock every wait goes through, the channel's included.
+    SimRunGlobals globals_{scheduler};
+
+public:
     HeadlessDialogHost dialog{scheduler};
     SimHidBackend bus{scheduler, dialog.poster()};
     SimHostServices host{scheduler};

@@ -1,4 +1,5 @@
-// Reading scenarios: the documented example, and refusals that say where and why.
+// Reading scenarios: the documented example, and refusals that say where and why. Writing them:
+// what is written reads back as the same scenario.
 #include "sim/scenario/scenario_json.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "sim/scenario/scenario_writer.h"
 #include "support/log_capture.h"
 
 namespace zeltor::test {
@@ -145,6 +147,89 @@ TEST(ScenarioJsonTest, FilesAreReadAndNamedInMessages) {
     writeFile(folder.path() / "bad.json", R"({"faults": [{"target": "dongle"}]})");
     EXPECT_FALSE(loadScenarioFile(folder.path() / "bad.json", scenario, error));
     EXPECT_NE(error.find("bad.json: faults[0]: missing \"action\""), std::string::npos) << error;
+}
+
+// Reads `text`, failing the test when it cannot.
+SimScenario read(const std::string& text) {
+    SimScenario scenario;
+    std::string error;
+    EXPECT_TRUE(parseScenario(text, "written.json", scenario, error)) << error << "\n" << text;
+    return scenario;
+}
+
+TEST(ScenarioJsonTest, WrittenScenarioShowsOnlyWhatDiffersFromTheDefaults) {
+    EXPECT_EQ(writeScenario(SimScenario{}), "{}\n");
+
+    SimScenario s;
+    s.description = "a \"late\" dongle";
+    s.dongle.bootloaderDelayMs = 200;
+    s.headset.mcu.patch = 7;
+    SimFault unplug;
+    unplug.target = DeviceRole::AvneraDongleBootloader;
+    unplug.action = Action::Unplug;
+    unplug.at = 40;
+    unplug.replugAfterMs = 900;
+    SimFault late;
+    late.target = DeviceRole::ZeltorHeadset;
+    late.action = Action::LateReturn;
+    late.prefix = {0xFF, 0x02, 0x00, 0x05};
+    late.times = SimFault::kAlways;
+    late.delayMs = 0;
+    s.faults = {unplug, late};
+    EXPECT_EQ(writeScenario(s),
+              "{\n"
+              "  \"description\": \"a \\\"late\\\" dongle\",\n"
+              "  \"dongle\": {\"bootloaderDelayMs\": 200},\n"
+              "  \"headset\": {\"mcu\": {\"patch\": 7}},\n"
+              "  \"faults\": [\n"
+              "    {\"target\": \"dongle-bootloader\", \"action\": \"unplug\", \"at\": 40, "
+              "\"replugAfterMs\": 900},\n"
+              "    {\"target\": \"headset\", \"action\": \"late-return\", \"prefix\": \"FF 02 00 "
+              "05\", \"times\": \"always\", \"delayMs\": 0}\n"
+              "  ]\n"
+              "}\n");
+}
+
+TEST(ScenarioJsonTest, WrittenScenariosReadBackAsTheSame) {
+    const char* const texts[] = {
+        "{}",
+        R"({"description": "Grüße, \"quoted\"\nand a second line"})",
+        R"({"dongle": {"plugged": false, "plugAfterMs": 8000, "mode": "bootloader",
+            "version": "T9.87.65", "pairingId": 4294967295, "bootloaderDelayMs": 0,
+            "resetDelayMs": 3600000,
+            "reportLengths": {"application": {"input": 0, "output": 65, "feature": 300},
+                              "bootloader": {"input": 1, "output": 2, "feature": 4096}}}})",
+        R"({"headset": {"mode": "mcu-update", "mcu": {"patch": 0, "answersVersion": false,
+            "updateModeDelayMs": 1, "closeDelayMs": 2,
+            "reportLengths": {"input": 33, "output": 34, "feature": 35}}}})",
+        R"({"faults": [
+            {"target": "mcu", "action": "refuse", "at": 3, "times": 2, "errorCode": 0},
+            {"target": "mcu", "action": "refuse", "prefix": "06", "times": "always"},
+            {"target": "dongle", "action": "drop-answer", "times": 100000000},
+            {"target": "headset", "action": "corrupt-answer", "byte": 0},
+            {"target": "mcu", "action": "corrupt-answer"},
+            {"target": "headset", "action": "unplug", "afterMs": 0, "replugAfterMs": 0},
+            {"target": "dongle-bootloader", "action": "unplug"},
+            {"target": "headset-bootloader", "action": "no-return", "at": 120},
+            {"target": "dongle", "action": "late-return", "delayMs": 60000},
+            {"target": "mcu", "action": "flood", "afterMs": 20000, "reportId": 0,
+             "intervalMs": 1, "forMs": 1},
+            {"target": "mcu", "action": "flood", "prefix": "06 BB"}]})",
+    };
+    std::vector<std::string> all(std::begin(texts), std::end(texts));
+    all.push_back(documentedExample());
+    for (const std::string& text : all) {
+        SCOPED_TRACE(text);
+        const SimScenario scenario = read(text);
+        const std::string written = writeScenario(scenario);
+        EXPECT_TRUE(read(written) == scenario) << written;
+    }
+}
+
+TEST(ScenarioJsonTest, DescriptionThatIsNotUtf8IsWrittenWithReplacements) {
+    SimScenario s;
+    s.description = "bad \xff byte";
+    EXPECT_EQ(read(writeScenario(s)).description, "bad \xef\xbf\xbd byte");
 }
 
 }  // namespace

@@ -18,6 +18,8 @@ struct SimReportLengths {
     std::uint16_t output = 64;
     // A full data report of the bootloader plan: 7 header bytes and 256 image bytes.
     std::uint16_t feature = 263;
+
+    bool operator==(const SimReportLengths&) const = default;
 };
 
 struct SimMcuConfig {
@@ -26,6 +28,8 @@ struct SimMcuConfig {
     std::uint32_t updateModeDelayMs = 3000;  // away after 06 88 01, back in update mode
     std::uint32_t closeDelayMs = 3000;       // away after 06 88 02, back in normal mode
     SimReportLengths lengths{64, 64, 0};
+
+    bool operator==(const SimMcuConfig&) const = default;
 };
 
 // One device (dongle or headset) as a scenario describes it.
@@ -40,6 +44,8 @@ struct SimDeviceConfig {
     SimReportLengths applicationLengths;
     SimReportLengths bootloaderLengths;
     SimMcuConfig mcu;  // the headset's only
+
+    bool operator==(const SimDeviceConfig&) const = default;
 };
 
 // A fault the simulation injects. It acts either on reports the host sends to its target
@@ -65,6 +71,8 @@ struct SimFault {
     std::uint8_t floodReportId = 0x07;
     std::uint32_t floodIntervalMs = 5;
     std::optional<std::uint32_t> floodForMs;  // the flood lasts while the collection is present
+
+    bool operator==(const SimFault&) const = default;
 };
 
 struct SimScenario {
@@ -72,6 +80,8 @@ struct SimScenario {
     SimDeviceConfig dongle;
     SimDeviceConfig headset;
     std::vector<SimFault> faults;
+
+    bool operator==(const SimScenario&) const = default;
 };
 
 }  // namespace zeltor

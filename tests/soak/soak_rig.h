@@ -1,0 +1,54 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+
+#include "controller/brennic_dfu_dlg.h"
+#include "sim/headless_dialog_host.h"
+#include "sim/scenario/sim_world.h"
+#include "sim/sim_hid_backend.h"
+#include "sim/sim_host_services.h"
+#include "sim/sim_scheduler.h"
+#include "soak/write_counting_hid.h"
+#include "support/sim_run_globals.h"
+
+namespace zeltor::soak {
+
+// One soak world in virtual time: the scenario's devices, a headless dialog, the simulated host
+// (which keeps the update flag across program starts) and the tool, whose every report sent is
+// counted. Tracing stays off: a soak runs far too many updates to keep their logs. The run
+// options and the clock are process-wide, so one process holds one rig at a time.
+class SoakRig {
+public:
+    SoakRig(const SimScenario& scenario, bool withMcu);
+    ~SoakRig();
+    SoakRig(const SoakRig&) = delete;
+    SoakRig& operator=(const SoakRig&) = delete;
+
+    // Starts the program afresh with the product's run options (the MCU sent when asked).
+    void start();
+    // Ends the program, as closing it does, once it has handled what was posted to it; the
+    // world and the host stay.
+    void stopProgram();
+
+    CBrennicDFUDlg& dlg() { return *dlg_; }
+    SimWorld& world() { return *world_; }
+    HeadlessDialogHost& dialog() { return dialog_; }
+    const WriteCountingHid& hid() const { return hid_; }
+    bool withMcu() const { return withMcu_; }
+    void runFor(std::chrono::milliseconds limit);
+
+private:
+    SimScheduler scheduler_;
+    test::SimRunGlobals globals_{scheduler_};
+    HeadlessDialogHost dialog_{scheduler_};
+    SimHidBackend bus_{scheduler_, dialog_.poster()};
+    WriteCountingHid hid_{bus_};
+    SimHostServices host_{scheduler_};
+    CRandom random_;
+    std::unique_ptr<SimWorld> world_;
+    std::unique_ptr<CBrennicDFUDlg> dlg_;
+    bool withMcu_;
+};
+
+}  // namespace zeltor::soak

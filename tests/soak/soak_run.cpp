@@ -1,0 +1,227 @@
+#include "soak/soak_run.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <iterator>
+
+#include "controller/dfu_state.h"
+#include "firmware/resource_images.h"
+#include "protocol/avnera_plan.h"
+#include "sim/simulation_verdict.h"
+#include "soak/soak_rig.h"
+
+namespace zeltor::soak {
+namespace {
+
+using namespace std::chrono_literals;
+
+// How long a person lets a run go before looking, and how long the tool, failed and left alone,
+// is watched for reports it sends on its own.
+constexpr auto kPatience = 20min;
+constexpr auto kLeftAlone = 10min;
+
+// The images the build carries for the regular headset type, the one the soak's person chooses.
+struct ProductImages {
+    ByteVector headset;
+    ByteVector dongle;
+    ByteVector mcu;
+};
+
+const ProductImages& productImages() {
+    static const ProductImages images = [] {
+        ProductImages loaded;
+        loadImageTextResource(132, loaded.headset);
+        loadImageTextResource(131, loaded.dongle);
+        loadResourceBytes(134, loaded.mcu);
+        return loaded;
+    }();
+    return images;
+}
+
+// Whether a run that claims success really left both chips (and the MCU when it was sent)
+// holding the product's images and both devices paired.
+std::string successProblem(SoakRig& rig) {
+    CBrennicDFUDlg& dlg = rig.dlg();
+    const ProductImages& images = productImages();
+    // The verdict compares each memory with the image its plan carried.
+    if (imageOfAvneraPlan(dlg.headsetPlan()) != images.headset ||
+        imageOfAvneraPlan(dlg.donglePlan()) != images.dongle ||
+        imageOfMCUPlan(dlg.mcuPlan()) != images.mcu) {
+        return "success claimed with plans that do not carry the product's images";
+    }
+    const SimulationVerdict verdict =
+        judgeSimulation(rig.world(), dlg.headsetPlan(), dlg.donglePlan(), dlg.mcuPlan(), false,
+                        false, !rig.withMcu());
+    return verdict.good ? "" : "success claimed, but " + verdict.line;
+}
+
+std::string leadingBytes(const ByteVector& report) {
+    std::string out;
+    for (std::size_t i = 0; i < report.size() && i < 8; ++i) {
+        char digits[4];
+        std::snprintf(digits, sizeof digits, "%02x ", report[i]);
+        out += digits;
+    }
+    return out + (report.size() > 8 ? "..." : "");
+}
+
+// The tool has failed and nobody touches anything: it must wait for the replug it asks for and
+// send nothing (a device that re-enumerates by itself is no replug). A fault acting meanwhile (an
+// unplug armed earlier stands for the user) ends the watch without a verdict.
+void leaveAlone(SoakRig& rig, SoakOutcome& outcome) {
+    // A pairing ends with the chips' reset whether or not both took the id; a failure right
+    // after it is a failed pairing.
+    const ByteVector& last = rig.hid().lastReport();
+    const ByteVector reset = avneraResetRequest();
+    const bool pairingFailed =
+        last.size() >= reset.size() && std::equal(reset.begin(), reset.end(), last.begin());
+    const std::uint64_t sent = rig.hid().reportsSent();
+    const std::size_t acted = rig.world().faultsActed().size();
+    const std::uint32_t failures = rig.dlg().failedRetries();
+    rig.dialog().runUntil(
+        [&] {
+            return rig.hid().reportsSent() != sent || rig.world().faultsActed().size() != acted;
+        },
+        kLeftAlone);
+    if (rig.hid().reportsSent() == sent || rig.world().faultsActed().size() != acted) {
+        return;
+    }
+    outcome.violation =
+        pairingFailed ? SoakViolation::ReflashAfterPairingFailed : SoakViolation::ReflashByItself;
+    outcome.problem = std::string(pairingFailed ? "the pairing failed" : "failed") + " (failure " +
+                      std::to_string(failures) +
+                      "), then left alone the tool sent a report on its own in state " +
+                      std::to_string(rig.dlg().state()) + ": " +
+                      leadingBytes(rig.hid().lastReport());
+}
+
+// A refusal, a lost or a damaged answer: the world is sound again once the report has passed.
+bool actsOnAReportOnly(const SimFault& fault) {
+    return fault.action == SimFault::Action::Refuse ||
+           fault.action == SimFault::Action::DropAnswer ||
+           fault.action == SimFault::Action::CorruptAnswer;
+}
+
+// Runs the program until it succeeds or nothing more happens, replugging the headset whenever
+// the dialog asks for it, at most `replugs` times. Each failure that comes when `faultsOver` holds
+// is first left alone for a while, and a violation found then ends the run. It returns only when
+// the program has no posted work left, or has succeeded.
+void runLikeAPerson(SoakRig& rig, int replugs, const std::function<bool()>& faultsOver,
+                    SoakOutcome& outcome) {
+    std::uint32_t leftAloneAt = 0;  // the failure last left alone, by its count
+    for (;;) {
+        bool watch = false;
+        rig.dialog().runUntil(
+            [&] {
+                const int state = rig.dlg().state();
+                if (state == DFU_STATE_READY && rig.dialog().control(1013).visible) {
+                    rig.dlg().OnStartClicked();
+                }
+                // Left alone is judged from the moment of failure: what the tool does with
+                // the work it has posted by then is its own doing.
+                watch = state == DFU_STATE_FAILED && rig.dlg().failedRetries() != leftAloneAt &&
+                        faultsOver();
+                return state == DFU_STATE_SUCCESS ||
+                       (state == DFU_STATE_FAILED && (watch || rig.dialog().pendingWork() == 0));
+            },
+            kPatience);
+        if (watch) {
+            leftAloneAt = rig.dlg().failedRetries();
+            leaveAlone(rig, outcome);
+            if (!outcome.good()) {
+                return;
+            }
+            continue;  // the person goes on waiting as before
+        }
+        if (rig.dlg().state() != DFU_STATE_FAILED || replugs-- == 0 ||
+            rig.dlg().failedRetries() > 5) {
+            return;
+        }
+        rig.world().headset().unplug();
+        rig.runFor(2s);
+        rig.world().headset().plug();
+    }
+}
+
+// Whether the scenario has its verdict: a violation was found, or the program succeeded, which
+// is judged here.
+bool settled(SoakRig& rig, SoakOutcome& outcome) {
+    if (outcome.good() && rig.dlg().state() == DFU_STATE_SUCCESS) {
+        outcome.problem = successProblem(rig);
+        if (!outcome.problem.empty()) {
+            outcome.violation = SoakViolation::FalseSuccess;
+        }
+        return true;
+    }
+    return !outcome.good();
+}
+
+}  // namespace
+
+SoakOutcome runSoakScenario(const SoakDraw& draw) {
+    SoakRig rig(draw.scenario, draw.withMcu);
+    SoakOutcome outcome;
+    rig.start();
+    // Faults on single reports leave nothing behind: once each has acted as often as it may, the
+    // world is as sound as after the faults stop.
+    const bool reportFaultsOnly =
+        std::all_of(draw.scenario.faults.begin(), draw.scenario.faults.end(), actsOnAReportOnly);
+    std::size_t acts = 0;
+    for (const SimFault& fault : draw.scenario.faults) {
+        acts += fault.times;
+    }
+    runLikeAPerson(
+        rig, 2, [&] { return reportFaultsOnly && rig.world().faultsActed().size() >= acts; },
+        outcome);
+    outcome.faultsActed = rig.world().faultsActed().size();
+    if (settled(rig, outcome)) {
+        return outcome;
+    }
+    // The troubles end. A tool left failed must not flash by itself; it may still finish a run
+    // that was under way.
+    rig.world().stopFaults();
+    runLikeAPerson(
+        rig, 0, [] { return true; }, outcome);
+    if (settled(rig, outcome)) {
+        return outcome;
+    }
+    // The user plugs both devices in again and starts the tool afresh until it has done its job;
+    // a false success is as final as a true one.
+    outcome.neededCleanRetry = true;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        rig.stopProgram();
+        for (SimDevice* device : rig.world().devices()) {
+            device->unplug();
+        }
+        rig.runFor(1s);
+        for (SimDevice* device : rig.world().devices()) {
+            device->plug();
+        }
+        rig.start();
+        runLikeAPerson(
+            rig, 2, [] { return true; }, outcome);
+        if (settled(rig, outcome)) {
+            return outcome;
+        }
+    }
+    outcome.violation = SoakViolation::NoCompleteUpdate;
+    outcome.problem = "no complete update after the faults stopped (state " +
+                      std::to_string(rig.dlg().state()) + ")";
+    return outcome;
+}
+
+const char* violationName(SoakViolation violation) {
+    static constexpr const char* kNames[kSoakViolationKinds] = {
+        "none",
+        "false success",
+        "re-flash by itself after a failed pairing",
+        "re-flash by itself after a failure",
+        "no complete update",
+        "worker died",
+    };
+    const auto index = static_cast<std::size_t>(violation);
+    return index < std::size(kNames) ? kNames[index] : "?";
+}
+
+}  // namespace zeltor::soak
