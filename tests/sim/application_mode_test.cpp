@@ -45,6 +45,7 @@ struct RestartCase {
     std::vector<DeviceRole> returning;
     milliseconds delay;
     SimDeviceMode mode;
+    bool accepted;  // a bootloader leaves the bus before the host's transfer of the reset ends
 };
 
 TEST(ApplicationModeTest, CommandsMakeTheDeviceLeaveAndComeBackAfterItsDelay) {
@@ -56,7 +57,8 @@ TEST(ApplicationModeTest, CommandsMakeTheDeviceLeaveAndComeBackAfterItsDelay) {
          {DeviceRole::ZeltorHeadset, DeviceRole::ZeltorHeadsetMCU},
          {DeviceRole::AvneraHeadsetBootloader},
          1200ms,
-         SimDeviceMode::Bootloader},
+         SimDeviceMode::Bootloader,
+         true},
         {"dongle enters its bootloader",
          "{}",
          DeviceRole::ZeltorDongle,
@@ -64,7 +66,8 @@ TEST(ApplicationModeTest, CommandsMakeTheDeviceLeaveAndComeBackAfterItsDelay) {
          {DeviceRole::ZeltorDongle},
          {DeviceRole::AvneraDongleBootloader},
          1500ms,
-         SimDeviceMode::Bootloader},
+         SimDeviceMode::Bootloader,
+         true},
         {"headset reset in application mode",
          R"({"headset": {"resetDelayMs": 800}})",
          DeviceRole::ZeltorHeadset,
@@ -72,7 +75,8 @@ TEST(ApplicationModeTest, CommandsMakeTheDeviceLeaveAndComeBackAfterItsDelay) {
          {DeviceRole::ZeltorHeadset, DeviceRole::ZeltorHeadsetMCU},
          {DeviceRole::ZeltorHeadset, DeviceRole::ZeltorHeadsetMCU},
          800ms,
-         SimDeviceMode::Application},
+         SimDeviceMode::Application,
+         true},
         {"dongle bootloader reset",
          R"({"dongle": {"mode": "bootloader", "resetDelayMs": 900}})",
          DeviceRole::AvneraDongleBootloader,
@@ -80,7 +84,8 @@ TEST(ApplicationModeTest, CommandsMakeTheDeviceLeaveAndComeBackAfterItsDelay) {
          {DeviceRole::AvneraDongleBootloader},
          {DeviceRole::ZeltorDongle},
          900ms,
-         SimDeviceMode::Application},
+         SimDeviceMode::Application,
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.story);
@@ -91,7 +96,7 @@ TEST(ApplicationModeTest, CommandsMakeTheDeviceLeaveAndComeBackAfterItsDelay) {
         }
         auto channel = bench.open(c.channel);
         const auto sent = bench.now();
-        ASSERT_TRUE(channel->SetFeature(c.command));
+        EXPECT_EQ(channel->SetFeature(c.command), c.accepted);
         bench.runFor(c.delay - 1ms);
         for (const std::string& path : leaving) {
             EXPECT_EQ(bench.changes.lastRemoval(path), sent) << path;

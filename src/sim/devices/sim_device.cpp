@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sim/devices/chip_reports.h"
 #include "sim/devices/report_bytes.h"
 #include "sim/devices/sim_names.h"
 
@@ -19,7 +20,7 @@ SimDevice::SimDevice(const SimDeviceProfile& profile, const SimDeviceConfig& con
       bootloaderCollection_(profile.bootloaderRole, config.bootloaderLengths, *this),
       application_(profile.applicationRole, profile.pairingSelector, config.version,
                    config.pairingId.value_or(profile.defaultPairingId), errors_),
-      bootloader_(profile.bootloaderRole, *profile.chip, profile.eepromSize, errors_),
+      bootloader_(profile.bootloaderRole, *profile.chip, bus.scheduler(), errors_),
       mode_(config.mode) {
     if (profile.hasMcu) {
         SimReportHandler& handler = *this;
@@ -168,8 +169,9 @@ HidTransfer SimDevice::onReport(DeviceRole role, SimReportKind kind, const ByteV
     SimReaction reaction = dispatch(role, kind, report);
     if (reaction.transfer.accepted) {
         deliver(target, kind, std::move(reaction.answer), effect);
-        carryOut(reaction.request, effect);
     }
+    // A chip that restarts at a command may leave the bus before the host's transfer ends.
+    carryOut(reaction.request, effect);
     return reaction.transfer;
 }
 
@@ -212,7 +214,7 @@ void SimDevice::deliver(SimDeviceCollection& collection, SimReportKind kind,
 }
 
 bool SimDevice::onGetFeature(DeviceRole role, ByteVector& report) {
-    if (role != profile_.applicationRole || report.empty() || report[0] != kAvneraCommandReportId) {
+    if (role != profile_.applicationRole || report.empty() || report[0] != kChipCommandReportId) {
         errors_.record(simRoleName(role), "feature read refused: report id 0x%02X",
                        report.empty() ? 0 : report[0]);
         return false;
