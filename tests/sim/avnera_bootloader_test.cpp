@@ -13,18 +13,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr const char* kBothInBootloader =
-    R"({"headset": {"mode": "bootloader"}, "dongle": {"mode": "bootloader"}})";
-
-bool landed(const ByteVector& image, const SimDevice& device) {
-    return device.eeprom().size() >= image.size() &&
-           std::equal(image.begin(), image.end(), device.eeprom().begin());
-}
-
-std::string firstError(const SimDevice& device) {
-    return device.errors().empty() ? "" : device.errors().front();
-}
-
 TEST(AvneraBootloaderTest, EmbeddedImagesLandInTheEepromAndTheChipComesBack) {
     struct Chip {
         const char* name;
@@ -50,7 +38,7 @@ TEST(AvneraBootloaderTest, EmbeddedImagesLandInTheEepromAndTheChipComesBack) {
         auto channel = bench.open(chip.bootloader);
         EXPECT_EQ(sendPlan(*channel, plan), std::nullopt);
         EXPECT_TRUE(landed(image, device));
-        EXPECT_TRUE(device.errors().empty()) << firstError(device);
+        EXPECT_TRUE(device.errors().empty()) << errorsOf(device);
 
         // The plan ends with the reset: the chip comes back in application mode.
         bench.runFor(1500ms);
@@ -77,7 +65,7 @@ TEST(AvneraBootloaderTest, AnInterruptedDongleTransferSentAgainFromTheStartLands
     auto channel = bench.open(DeviceRole::AvneraDongleBootloader);
     EXPECT_EQ(sendPlan(*channel, plan), std::nullopt);
     EXPECT_TRUE(landed(image, bench.dongle()));
-    EXPECT_TRUE(bench.dongle().errors().empty()) << firstError(bench.dongle());
+    EXPECT_TRUE(bench.dongle().errors().empty()) << errorsOf(bench.dongle());
 }
 
 ByteVector testImage(std::size_t size, std::uint8_t b0, std::uint8_t b1) {
@@ -198,7 +186,7 @@ TEST(AvneraBootloaderTest, SenselessPlansAreRecordedAsDeviceErrors) {
             refused += channel->SendPacket(packet) ? 0 : 1;
         }
         const SimDevice& device = c.dongle ? bench.dongle() : bench.headset();
-        EXPECT_TRUE(mentions(device.errors(), c.error)) << firstError(device);
+        EXPECT_TRUE(mentions(device.errors(), c.error)) << errorsOf(device);
         EXPECT_EQ(refused, c.refused ? 1u : 0u);
         EXPECT_EQ(landed(image, device), c.refused) << "only the refused report is harmless";
     }
