@@ -36,6 +36,32 @@ TEST(ApplicationModeTest, VersionAnswerCarriesTheConfiguredTextFromByteNine) {
     EXPECT_TRUE(bench.headset().errors().empty());
 }
 
+TEST(ApplicationModeTest, TheVersionAnswerIsReadyOnlyAWhileAfterTheRequest) {
+    struct Case {
+        milliseconds waited;
+        std::string text;  // bytes 9 to 16 of the answer
+        bool early;
+    };
+    const Case cases[] = {
+        {0ms, std::string(8, '\0'), true},
+        {374ms, std::string(8, '\0'), true},
+        {375ms, "T1.23.45", false},
+        {500ms, "T1.23.45", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.waited.count());
+        SimBench bench(R"({"dongle": {"version": "T1.23.45"}})");
+        auto dongle = bench.open(DeviceRole::ZeltorDongle);
+        ASSERT_TRUE(dongle->SetFeature(
+            {0xFF, 0x0A, 0x00, 0xFD, 0x04, 0x07, 0x00, 0x05, 0x03, 0x05, 0x00, 0x00}));
+        bench.runFor(c.waited);
+        ByteVector answer{0xFF};
+        ASSERT_TRUE(dongle->GetFeature(0xFF, answer));
+        EXPECT_EQ(textAt(answer, 9, 17), c.text);
+        EXPECT_EQ(mentions(bench.dongle().errors(), "feature read "), c.early);
+    }
+}
+
 struct RestartCase {
     const char* story;
     const char* scenario;

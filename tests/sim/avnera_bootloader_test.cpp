@@ -78,6 +78,40 @@ ByteVector testImage(std::size_t size, std::uint8_t b0, std::uint8_t b1) {
     return image;
 }
 
+// The chip reads M, T, G and Z from the image's own header and checks the tool's parameter block
+// against them: the tool's plans for headers with every field in play must pass.
+TEST(AvneraBootloaderTest, PlansForImagesOfEveryHeaderShapeLand) {
+    struct Header {
+        const char* story;
+        bool dongle;
+        std::uint8_t b0;
+        std::uint8_t b1;
+    };
+    const Header headers[] = {
+        {"headset, G 128, T 0", false, 0x6A, 0x02},
+        {"headset, G 0, T 2 beside a set bit 3", false, 0x0A, 0x28},
+        {"headset, G 256 beside a set bit 7, T 3 beside set bits 6 and 7", false, 0xFA, 0xF8},
+        {"headset, T 1 beside a set bit 3", false, 0x4A, 0x18},
+        {"dongle, G 256, T 3, Z 64 KiB", true, 0x7B, 0x3A},
+        {"dongle, G 1, T 2 beside a set bit 3", true, 0x0B, 0x2A},
+        {"dongle, G 65536 sent as 0, T 1 beside set bits 6 and 7", true, 0xFB, 0xD9},
+        {"dongle, Z 2 KiB: three region passes", true, 0x5B, 0x05},
+    };
+    for (const auto& h : headers) {
+        SCOPED_TRACE(h.story);
+        SimBench bench(kBothInBootloader);
+        SimDevice& device = h.dongle ? bench.dongle() : bench.headset();
+        const ByteVector image = testImage(5000, h.b0, h.b1);
+        PacketQueue plan;
+        ASSERT_TRUE(buildAvneraFirmwareUpdate(h.dongle, image, plan));
+        auto channel = bench.open(h.dongle ? DeviceRole::AvneraDongleBootloader
+                                           : DeviceRole::AvneraHeadsetBootloader);
+        EXPECT_EQ(sendPlan(*channel, plan), std::nullopt);
+        EXPECT_TRUE(landed(image, device));
+        EXPECT_TRUE(device.errors().empty()) << errorsOf(device);
+    }
+}
+
 // Two blocks; the dongle's image header names one region of 64 KiB.
 const ByteVector kHeadsetImage = testImage(5000, 0x6A, 0x42);
 const ByteVector kDongleImage = testImage(5000, 0x7B, 0x3A);

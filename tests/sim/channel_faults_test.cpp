@@ -109,6 +109,7 @@ TEST(ChannelFaultsTest, LostOrDamagedVersionAnswerLacksTheVersionText) {
                        "}]}");
         auto dongle = bench.open(DeviceRole::ZeltorDongle);
         ASSERT_TRUE(dongle->SetFeature(avneraVersionRequest()));
+        bench.runFor(500ms);
         ByteVector answer;
         ASSERT_TRUE(dongle->GetFeature(0xFF, answer));
         EXPECT_EQ(std::string(answer.begin() + 9, answer.begin() + 17), text);

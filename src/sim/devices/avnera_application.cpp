@@ -10,6 +10,8 @@ namespace zeltor {
 namespace {
 
 constexpr std::size_t kVersionTextOffset = 9;
+// The chip fetches its version text before it can answer; the host waits half a second.
+constexpr std::chrono::milliseconds kVersionAnswerTime{375};
 constexpr std::uint16_t kPairingIdAddress = 0;
 constexpr int kPairingIdWidth = 4;
 
@@ -43,6 +45,7 @@ SimReaction AvneraApplication::onSetFeature(const ByteVector& report) {
     const auto command = chipCommandOf(report);
     if (command == ChipCommand::VersionRequest) {
         reaction.answer = versionAnswer(report);
+        reaction.answerTime = kVersionAnswerTime;
     } else if (command == ChipCommand::BootloaderEntry) {
         reaction.request = SimRequest::EnterBootloader;
     } else if (command == ChipCommand::Reset) {

@@ -168,7 +168,7 @@ HidTransfer SimDevice::onReport(DeviceRole role, SimReportKind kind, const ByteV
     }
     SimReaction reaction = dispatch(role, kind, report);
     if (reaction.transfer.accepted) {
-        deliver(target, kind, std::move(reaction.answer), effect);
+        deliver(target, kind, reaction, effect);
     }
     // A chip that restarts at a command may leave the bus before the host's transfer ends.
     carryOut(reaction.request, effect);
@@ -193,8 +193,9 @@ SimReaction SimDevice::dispatch(DeviceRole role, SimReportKind kind, const ByteV
                                            : application_.onSetFeature(report);
 }
 
-void SimDevice::deliver(SimDeviceCollection& collection, SimReportKind kind,
-                        std::optional<ByteVector> answer, const SimFaultEffect& effect) {
+void SimDevice::deliver(SimDeviceCollection& collection, SimReportKind kind, SimReaction& reaction,
+                        const SimFaultEffect& effect) {
+    std::optional<ByteVector>& answer = reaction.answer;
     const HidCaps caps = collection.caps();
     const bool feature = kind == SimReportKind::Feature;
     if (answer && !effect.dropAnswer) {
@@ -208,6 +209,7 @@ void SimDevice::deliver(SimDeviceCollection& collection, SimReportKind kind,
     if (feature) {
         // A feature read returns the answer to the last feature report, nothing after another.
         featureAnswer_ = answer.value_or(ByteVector{});
+        featureAnswerReady_ = bus_.scheduler().now() + reaction.answerTime;
     } else if (answer) {
         bus_.queueInput(collection, *answer);
     }
@@ -220,6 +222,13 @@ bool SimDevice::onGetFeature(DeviceRole role, ByteVector& report) {
         return false;
     }
     std::fill(report.begin() + 1, report.end(), 0);
+    if (const auto now = bus_.scheduler().now();
+        !featureAnswer_.empty() && now < featureAnswerReady_) {
+        const auto early = std::chrono::ceil<milliseconds>(featureAnswerReady_ - now);
+        errors_.record(simRoleName(role), "feature read %lld ms before its answer was ready",
+                       static_cast<long long>(early.count()));
+        return true;
+    }
     const std::size_t count = std::min(report.size(), featureAnswer_.size());
     if (count > 1) {
         std::copy(featureAnswer_.begin() + 1, featureAnswer_.begin() + count, report.begin() + 1);

@@ -73,8 +73,8 @@ private:
     bool onGetFeature(DeviceRole role, ByteVector& report) override;
 
     SimReaction dispatch(DeviceRole role, SimReportKind kind, const ByteVector& report);
-    void deliver(SimDeviceCollection& collection, SimReportKind kind,
-                 std::optional<ByteVector> answer, const SimFaultEffect& effect);
+    void deliver(SimDeviceCollection& collection, SimReportKind kind, SimReaction& reaction,
+                 const SimFaultEffect& effect);
     void carryOut(SimRequest request, const SimFaultEffect& effect);
     void restart(SimDeviceMode next, std::uint32_t delayMs, const SimFaultEffect& effect);
     void arrive();
@@ -100,6 +100,7 @@ private:
     AvneraBootloader bootloader_;
     std::unique_ptr<SimMcu> mcu_;
     ByteVector featureAnswer_;  // what the next feature read of the chip returns
+    SimScheduler::Nanoseconds featureAnswerReady_{0};
     SimDeviceMode mode_;
     bool onBus_ = false;
     std::uint64_t appearance_ = 0;  // timed faults and floods end when the device leaves
