@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "base/bytes.h"
@@ -18,6 +19,12 @@ public:
     virtual HidCaps caps() const = 0;
     // A collection that cannot even be opened for its identity.
     virtual bool probeable() const { return true; }
+
+    // How long an output report takes to reach the device: the host's write completes, and the
+    // device takes the report, that long after the write starts.
+    virtual std::chrono::milliseconds outputTransferTime() const {
+        return std::chrono::milliseconds(0);
+    }
 
     // The device takes (or refuses, with an error code) a report the host sent. Reports arrive
     // already cut or padded to the collection's report length.

@@ -1,6 +1,7 @@
 #include "sim/sim_hid_backend.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "base/text.h"
 
@@ -8,6 +9,12 @@ namespace zeltor {
 
 SimHidBackend::SimHidBackend(SimScheduler& scheduler, Post post)
     : scheduler_(scheduler), post_(std::move(post)) {}
+
+SimHidBackend::~SimHidBackend() {
+    for (const SimScheduler::EventId id : writesUnderWay_) {
+        scheduler_.cancel(id);
+    }
+}
 
 void SimHidBackend::notify(DeviceChangeSink* sink, DeviceChange change) {
     if (sink == nullptr || !post_) {
@@ -156,12 +163,32 @@ SimHidBackend::OpenHandle* SimHidBackend::live(HidHandle handle) {
 }
 
 HidTransfer SimHidBackend::writeOutputReport(HidHandle handle, const ByteVector& report,
-                                             std::uint32_t /*timeoutMs*/) {
+                                             std::uint32_t timeoutMs) {
     OpenHandle* state = live(handle);
     if (state == nullptr) {
         return {false, kErrorDeviceNotConnected};
     }
-    return state->collection->onOutputReport(report);
+    const auto start = scheduler_.now();
+    const auto transferTime = state->collection->outputTransferTime();
+    if (transferTime.count() == 0 && state->writesDone <= start) {
+        return state->collection->onOutputReport(report);
+    }
+    state->writesDone = std::max(start, state->writesDone) + transferTime;
+    // The device takes the report when the transfer completes, whether or not the host still
+    // waits for it then; a handle closed or a device gone by then loses it.
+    auto result = std::make_shared<std::optional<HidTransfer>>();
+    auto id = std::make_shared<SimScheduler::EventId>();
+    *id = scheduler_.scheduleAt(state->writesDone, [this, handle, report, result, id] {
+        writesUnderWay_.erase(*id);
+        OpenHandle* target = live(handle);
+        *result = target != nullptr ? target->collection->onOutputReport(report)
+                                    : HidTransfer{false, kErrorDeviceNotConnected};
+    });
+    writesUnderWay_.insert(*id);
+    scheduler_.runUntil(start + std::chrono::milliseconds(timeoutMs),
+                        [&result] { return result->has_value(); });
+    // A write still under way when the wait ends counts as sent.
+    return result->value_or(HidTransfer{true, 0});
 }
 
 std::optional<ByteVector> SimHidBackend::readInputReport(HidHandle handle, std::size_t length,

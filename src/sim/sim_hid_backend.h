@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ public:
     static constexpr std::size_t kInputBufferReports = 32;
 
     SimHidBackend(SimScheduler& scheduler, Post post);
+    ~SimHidBackend();
+    SimHidBackend(const SimHidBackend&) = delete;
+    SimHidBackend& operator=(const SimHidBackend&) = delete;
 
     // The device side.
     void attach(SimCollection& collection);
@@ -55,6 +59,8 @@ private:
     struct OpenHandle {
         SimCollection* collection;  // null once the device has gone
         std::deque<ByteVector> input;
+        // When the handle's last output report reaches the device; writes go out in order.
+        SimScheduler::Nanoseconds writesDone{0};
     };
     struct Registration {
         HidHandle handle;
@@ -72,6 +78,7 @@ private:
     std::vector<SimCollection*> present_;  // in attach order, as enumeration lists them
     std::map<HidHandle, OpenHandle> handles_;
     std::map<HidRegistration, Registration> registrations_;
+    std::set<SimScheduler::EventId> writesUnderWay_;
     HidHandle nextHandle_ = 0x100;
     HidRegistration nextRegistration_ = 0x5000;
 };

@@ -36,6 +36,32 @@ TEST(ApplicationModeTest, VersionAnswerCarriesTheConfiguredTextFromByteNine) {
     EXPECT_TRUE(bench.headset().errors().empty());
 }
 
+TEST(ApplicationModeTest, TheVersionAnswerIsReadyOnlyAWhileAfterTheRequest) {
+    struct Case {
+        milliseconds waited;
+        std::string text;  // bytes 9 to 16 of the answer
+        bool early;
+    };
+    const Case cases[] = {
+        {0ms, std::string(8, '\0'), true},
+        {374ms, std::string(8, '\0'), true},
+        {375ms, "T1.23.45", false},
+        {500ms, "T1.23.45", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.waited.count());
+        SimBench bench(R"({"dongle": {"version": "T1.23.45"}})");
+        auto dongle = bench.open(DeviceRole::ZeltorDongle);
+        ASSERT_TRUE(dongle->SetFeature(
+            {0xFF, 0x0A, 0x00, 0xFD, 0x04, 0x07, 0x00, 0x05, 0x03, 0x05, 0x00, 0x00}));
+        bench.runFor(c.waited);
+        ByteVector answer{0xFF};
+        ASSERT_TRUE(dongle->GetFeature(0xFF, answer));
+        EXPECT_EQ(textAt(answer, 9, 17), c.text);
+        EXPECT_EQ(mentions(bench.dongle().errors(), "feature read "), c.early);
+    }
+}
+
 struct RestartCase {
     const char* story;
     const char* scenario;
@@ -45,6 +71,7 @@ struct RestartCase {
     std::vector<DeviceRole> returning;
     milliseconds delay;
     SimDeviceMode mode;
+    bool accepted;  // a bootloader leaves the bus before the host's transfer of the reset ends
 };
 
 TEST(ApplicationModeTest, CommandsMakeTheDeviceLeaveAndComeBackAfterItsDelay) {
@@ -56,7 +83,8 @@ TEST(ApplicationModeTest, CommandsMakeTheDeviceLeaveAndComeBackAfterItsDelay) {
          {DeviceRole::ZeltorHeadset, DeviceRole::ZeltorHeadsetMCU},
          {DeviceRole::AvneraHeadsetBootloader},
          1200ms,
-         SimDeviceMode::Bootloader},
+         SimDeviceMode::Bootloader,
+         true},
         {"dongle enters its bootloader",
          "{}",
          DeviceRole::ZeltorDongle,
@@ -64,7 +92,8 @@ TEST(ApplicationModeTest, CommandsMakeTheDeviceLeaveAndComeBackAfterItsDelay) {
          {DeviceRole::ZeltorDongle},
          {DeviceRole::AvneraDongleBootloader},
          1500ms,
-         SimDeviceMode::Bootloader},
+         SimDeviceMode::Bootloader,
+         true},
         {"headset reset in application mode",
          R"({"headset": {"resetDelayMs": 800}})",
          DeviceRole::ZeltorHeadset,
@@ -72,7 +101,8 @@ TEST(ApplicationModeTest, CommandsMakeTheDeviceLeaveAndComeBackAfterItsDelay) {
          {DeviceRole::ZeltorHeadset, DeviceRole::ZeltorHeadsetMCU},
          {DeviceRole::ZeltorHeadset, DeviceRole::ZeltorHeadsetMCU},
          800ms,
-         SimDeviceMode::Application},
+         SimDeviceMode::Application,
+         true},
         {"dongle bootloader reset",
          R"({"dongle": {"mode": "bootloader", "resetDelayMs": 900}})",
          DeviceRole::AvneraDongleBootloader,
@@ -80,7 +110,8 @@ TEST(ApplicationModeTest, CommandsMakeTheDeviceLeaveAndComeBackAfterItsDelay) {
          {DeviceRole::AvneraDongleBootloader},
          {DeviceRole::ZeltorDongle},
          900ms,
-         SimDeviceMode::Application},
+         SimDeviceMode::Application,
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.story);
@@ -91,7 +122,7 @@ TEST(ApplicationModeTest, CommandsMakeTheDeviceLeaveAndComeBackAfterItsDelay) {
         }
         auto channel = bench.open(c.channel);
         const auto sent = bench.now();
-        ASSERT_TRUE(channel->SetFeature(c.command));
+        EXPECT_EQ(channel->SetFeature(c.command), c.accepted);
         bench.runFor(c.delay - 1ms);
         for (const std::string& path : leaving) {
             EXPECT_EQ(bench.changes.lastRemoval(path), sent) << path;

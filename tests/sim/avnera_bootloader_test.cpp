@@ -13,18 +13,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr const char* kBothInBootloader =
-    R"({"headset": {"mode": "bootloader"}, "dongle": {"mode": "bootloader"}})";
-
-bool landed(const ByteVector& image, const SimDevice& device) {
-    return device.eeprom().size() >= image.size() &&
-           std::equal(image.begin(), image.end(), device.eeprom().begin());
-}
-
-std::string firstError(const SimDevice& device) {
-    return device.errors().empty() ? "" : device.errors().front();
-}
-
 TEST(AvneraBootloaderTest, EmbeddedImagesLandInTheEepromAndTheChipComesBack) {
     struct Chip {
         const char* name;
@@ -50,7 +38,7 @@ TEST(AvneraBootloaderTest, EmbeddedImagesLandInTheEepromAndTheChipComesBack) {
         auto channel = bench.open(chip.bootloader);
         EXPECT_EQ(sendPlan(*channel, plan), std::nullopt);
         EXPECT_TRUE(landed(image, device));
-        EXPECT_TRUE(device.errors().empty()) << firstError(device);
+        EXPECT_TRUE(device.errors().empty()) << errorsOf(device);
 
         // The plan ends with the reset: the chip comes back in application mode.
         bench.runFor(1500ms);
@@ -77,7 +65,7 @@ TEST(AvneraBootloaderTest, AnInterruptedDongleTransferSentAgainFromTheStartLands
     auto channel = bench.open(DeviceRole::AvneraDongleBootloader);
     EXPECT_EQ(sendPlan(*channel, plan), std::nullopt);
     EXPECT_TRUE(landed(image, bench.dongle()));
-    EXPECT_TRUE(bench.dongle().errors().empty()) << firstError(bench.dongle());
+    EXPECT_TRUE(bench.dongle().errors().empty()) << errorsOf(bench.dongle());
 }
 
 ByteVector testImage(std::size_t size, std::uint8_t b0, std::uint8_t b1) {
@@ -88,6 +76,40 @@ ByteVector testImage(std::size_t size, std::uint8_t b0, std::uint8_t b1) {
     image[0] = b0;
     image[1] = b1;
     return image;
+}
+
+// The chip reads M, T, G and Z from the image's own header and checks the tool's parameter block
+// against them: the tool's plans for headers with every field in play must pass.
+TEST(AvneraBootloaderTest, PlansForImagesOfEveryHeaderShapeLand) {
+    struct Header {
+        const char* story;
+        bool dongle;
+        std::uint8_t b0;
+        std::uint8_t b1;
+    };
+    const Header headers[] = {
+        {"headset, G 128, T 0", false, 0x6A, 0x02},
+        {"headset, G 0, T 2 beside a set bit 3", false, 0x0A, 0x28},
+        {"headset, G 256 beside a set bit 7, T 3 beside set bits 6 and 7", false, 0xFA, 0xF8},
+        {"headset, T 1 beside a set bit 3", false, 0x4A, 0x18},
+        {"dongle, G 256, T 3, Z 64 KiB", true, 0x7B, 0x3A},
+        {"dongle, G 1, T 2 beside a set bit 3", true, 0x0B, 0x2A},
+        {"dongle, G 65536 sent as 0, T 1 beside set bits 6 and 7", true, 0xFB, 0xD9},
+        {"dongle, Z 2 KiB: three region passes", true, 0x5B, 0x05},
+    };
+    for (const auto& h : headers) {
+        SCOPED_TRACE(h.story);
+        SimBench bench(kBothInBootloader);
+        SimDevice& device = h.dongle ? bench.dongle() : bench.headset();
+        const ByteVector image = testImage(5000, h.b0, h.b1);
+        PacketQueue plan;
+        ASSERT_TRUE(buildAvneraFirmwareUpdate(h.dongle, image, plan));
+        auto channel = bench.open(h.dongle ? DeviceRole::AvneraDongleBootloader
+                                           : DeviceRole::AvneraHeadsetBootloader);
+        EXPECT_EQ(sendPlan(*channel, plan), std::nullopt);
+        EXPECT_TRUE(landed(image, device));
+        EXPECT_TRUE(device.errors().empty()) << errorsOf(device);
+    }
 }
 
 // Two blocks; the dongle's image header names one region of 64 KiB.
@@ -198,7 +220,7 @@ TEST(AvneraBootloaderTest, SenselessPlansAreRecordedAsDeviceErrors) {
             refused += channel->SendPacket(packet) ? 0 : 1;
         }
         const SimDevice& device = c.dongle ? bench.dongle() : bench.headset();
-        EXPECT_TRUE(mentions(device.errors(), c.error)) << firstError(device);
+        EXPECT_TRUE(mentions(device.errors(), c.error)) << errorsOf(device);
         EXPECT_EQ(refused, c.refused ? 1u : 0u);
         EXPECT_EQ(landed(image, device), c.refused) << "only the refused report is harmless";
     }

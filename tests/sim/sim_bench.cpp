@@ -96,6 +96,19 @@ std::optional<std::size_t> sendPlan(cDeviceUpdater& channel, const PacketQueue& 
     return std::nullopt;
 }
 
+bool landed(const ByteVector& image, const SimDevice& device) {
+    return device.eeprom().size() >= image.size() &&
+           std::equal(image.begin(), image.end(), device.eeprom().begin());
+}
+
+std::string errorsOf(const SimDevice& device) {
+    std::string all;
+    for (const std::string& line : device.errors()) {
+        all += line + "\n";
+    }
+    return all;
+}
+
 bool mentions(const std::vector<std::string>& errors, const std::string& text) {
     return std::any_of(errors.begin(), errors.end(), [&](const std::string& line) {
         return line.find(text) != std::string::npos;

@@ -75,6 +75,16 @@ SimScenario scenarioFrom(const std::string& json);
 // Sends `plan` packet by packet; the index of the first packet that failed, if one did.
 std::optional<std::size_t> sendPlan(cDeviceUpdater& channel, const PacketQueue& plan);
 
+// Both chips in their bootloaders.
+inline constexpr const char* kBothInBootloader =
+    R"({"headset": {"mode": "bootloader"}, "dongle": {"mode": "bootloader"}})";
+
+// Whether the chip's EEPROM begins with `image`.
+bool landed(const ByteVector& image, const SimDevice& device);
+
+// Every device error of `device`, one a line, for failure messages.
+std::string errorsOf(const SimDevice& device);
+
 // Whether `errors` holds a line that contains `text`.
 bool mentions(const std::vector<std::string>& errors, const std::string& text);
 

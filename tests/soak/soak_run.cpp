@@ -22,15 +22,10 @@ constexpr auto kPatience = 20min;
 constexpr auto kLeftAlone = 10min;
 
 // The images the build carries for the regular headset type, the one the soak's person chooses.
-struct ProductImages {
-    ByteVector headset;
-    ByteVector dongle;
-    ByteVector mcu;
-};
 
-const ProductImages& productImages() {
-    static const ProductImages images = [] {
-        ProductImages loaded;
+const SimExpectedImages& productImages() {
+    static const SimExpectedImages images = [] {
+        SimExpectedImages loaded;
         loadImageTextResource(132, loaded.headset);
         loadImageTextResource(131, loaded.dongle);
         loadResourceBytes(134, loaded.mcu);
@@ -40,20 +35,16 @@ const ProductImages& productImages() {
 }
 
 // Whether a run that claims success really left both chips (and the MCU when it was sent)
-// holding the product's images and both devices paired.
+// holding the product's images, taken from the images themselves, and both devices paired.
+// A fault can leave a device with a report it finds senseless (a refused pairing id leaves the
+// store command that follows it without an id, as the protocol sends both): in a scenario where
+// a fault acted the device errors are the fault's, and memories and pairing decide alone. The
+// stories and the example scenarios hold every fault-free run to no device error at all.
 std::string successProblem(SoakRig& rig) {
-    CBrennicDFUDlg& dlg = rig.dlg();
-    const ProductImages& images = productImages();
-    // The verdict compares each memory with the image its plan carried.
-    if (imageOfAvneraPlan(dlg.headsetPlan()) != images.headset ||
-        imageOfAvneraPlan(dlg.donglePlan()) != images.dongle ||
-        imageOfMCUPlan(dlg.mcuPlan()) != images.mcu) {
-        return "success claimed with plans that do not carry the product's images";
-    }
     const SimulationVerdict verdict =
-        judgeSimulation(rig.world(), dlg.headsetPlan(), dlg.donglePlan(), dlg.mcuPlan(), false,
-                        false, !rig.withMcu());
-    return verdict.good ? "" : "success claimed, but " + verdict.line;
+        judgeSimulation(rig.world(), productImages(), false, false, !rig.withMcu());
+    const bool excused = verdict.memoriesAndPairing && !rig.world().faultsActed().empty();
+    return verdict.good || excused ? "" : "success claimed, but " + verdict.line;
 }
 
 std::string leadingBytes(const ByteVector& report) {

@@ -3,12 +3,17 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "app/front_end_options.h"
 #include "app/instance_lock.h"
 #include "app/run_options.h"
 #include "controller/brennic_dfu_dlg.h"
+#include "firmware/firmware_ids.h"
+#include "firmware/image_files.h"
+#include "firmware/resource_images.h"
 #include "host/documents_folder.h"
 #include "platform/console/console_runner.h"
 #include "platform/linux/timer_slack_linux.h"
@@ -48,6 +53,43 @@ void reportLog() {
     } else if (g_RunOptions.m_Log) {
         std::printf("Log not written: there is no documents folder\n");
     }
+}
+
+// The images the run was to bring to the devices, from where the run took them: the override
+// folder's files when it named usable ones, else the embedded images of the headset type and
+// region. They come from the images themselves, not from the plans, so that a plan that carries
+// wrong bytes is caught.
+SimExpectedImages expectedImages() {
+    const FirmwareImageIds ids = firmwareImageIds(g_RunOptions.m_Shroud, g_RunOptions.m_Tesmoray);
+    SimExpectedImages images;
+    loadImageTextResource(ids.headset, images.headset);
+    loadImageTextResource(ids.dongle, images.dongle);
+    loadResourceBytes(ids.mcu, images.mcu);
+    const auto folder =
+        g_RunOptions.m_ForceDir.empty() ? std::nullopt : overrideFolder(g_RunOptions.m_ForceDir);
+    std::string why;
+    const auto names = folder ? folderEntryNames(*folder, why) : std::nullopt;
+    if (!names) {
+        return images;
+    }
+    if (const auto path = firstImageFile(*folder, *names, ".bin")) {
+        // An MCU image that cannot be sent in whole 8-byte blocks leaves the embedded one in use.
+        ByteVector bytes;
+        if (readFileBytes(*path, bytes, why) && bytes.size() % 8 == 0 && bytes.size() <= 0x10000) {
+            images.mcu = std::move(bytes);
+        }
+    }
+    // An image text without image lines leaves the embedded image in use.
+    const auto takeImageText = [&](const char* extension, ByteVector& image) {
+        ByteVector parsed;
+        if (const auto path = firstImageFile(*folder, *names, extension);
+            path && loadImageTextFile(*path, parsed, why)) {
+            image = std::move(parsed);
+        }
+    };
+    takeImageText(".ef", images.headset);
+    takeImageText(".ff", images.dongle);
+    return images;
 }
 
 int runSimulated(const FrontEndOptions& frontEnd) {
@@ -99,9 +141,9 @@ int runSimulated(const FrontEndOptions& frontEnd) {
     controller.OnInitDialog();
     const int code = runner.run();
 
-    const SimulationVerdict verdict = judgeSimulation(
-        world, controller.headsetPlan(), controller.donglePlan(), controller.mcuPlan(),
-        g_RunOptions.m_SkipHeadset, g_RunOptions.m_SkipDongle, g_RunOptions.m_SkipMCU);
+    const SimulationVerdict verdict =
+        judgeSimulation(world, expectedImages(), g_RunOptions.m_SkipHeadset,
+                        g_RunOptions.m_SkipDongle, g_RunOptions.m_SkipMCU);
     std::printf("%s\n", verdict.line.c_str());
     reportLog();
     return code;

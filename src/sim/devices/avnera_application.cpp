@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include "protocol/avnera_commands.h"
-#include "protocol/avnera_plan.h"
-#include "sim/devices/avnera_report.h"
+#include "sim/devices/chip_reports.h"
 #include "sim/devices/report_bytes.h"
 #include "sim/devices/sim_names.h"
 
@@ -12,6 +10,8 @@ namespace zeltor {
 namespace {
 
 constexpr std::size_t kVersionTextOffset = 9;
+// The chip fetches its version text before it can answer; the host waits half a second.
+constexpr std::chrono::milliseconds kVersionAnswerTime{375};
 constexpr std::uint16_t kPairingIdAddress = 0;
 constexpr int kPairingIdWidth = 4;
 
@@ -26,9 +26,8 @@ AvneraApplication::AvneraApplication(DeviceRole role, std::uint8_t pairingSelect
       pairingId_(pairingId),
       errors_(errors) {}
 
-ByteVector AvneraApplication::versionAnswer() const {
+ByteVector AvneraApplication::versionAnswer(const ByteVector& request) const {
     // The chip echoes the request's header before its version text.
-    const ByteVector request = avneraVersionRequest();
     ByteVector answer(kVersionTextOffset + version_.size());
     std::copy_n(request.begin(), kVersionTextOffset, answer.begin());
     std::copy(version_.begin(), version_.end(), answer.begin() + kVersionTextOffset);
@@ -37,24 +36,26 @@ ByteVector AvneraApplication::versionAnswer() const {
 
 SimReaction AvneraApplication::onSetFeature(const ByteVector& report) {
     const char* source = simRoleName(role_);
-    if (report.empty() || report[0] != kAvneraCommandReportId) {
+    if (report.empty() || report[0] != kChipCommandReportId) {
         errors_.record(source, "feature report of unknown id refused: %s",
                        hexBytes(report, 4).c_str());
         return SimReaction::refused(kErrorInvalidParameter);
     }
     SimReaction reaction;
-    if (beginsWith(report, avneraVersionRequest())) {
-        reaction.answer = versionAnswer();
-    } else if (beginsWith(report, avneraBootloaderEntryCommand())) {
+    const auto command = chipCommandOf(report);
+    if (command == ChipCommand::VersionRequest) {
+        reaction.answer = versionAnswer(report);
+        reaction.answerTime = kVersionAnswerTime;
+    } else if (command == ChipCommand::BootloaderEntry) {
         reaction.request = SimRequest::EnterBootloader;
-    } else if (beginsWith(report, avneraResetRequest())) {
+    } else if (command == ChipCommand::Reset) {
         reaction.request = SimRequest::Restart;
-    } else if (beginsWith(report, avneraPairingConfirmReport())) {
+    } else if (command == ChipCommand::PairingStore) {
         return storePairingId();
-    } else if (const auto write = parseAvneraParameterWrite(report);
+    } else if (const auto write = chipParameterWriteOf(report);
                write && write->address == kPairingIdAddress &&
                write->value.size() == kPairingIdWidth) {
-        return takePairingId(write->byte8, write->value);
+        return takePairingId(write->target, write->value);
     } else {
         errors_.record(source, "unknown command %s", hexBytes(report, 12).c_str());
     }

@@ -23,7 +23,7 @@ public:
     std::uint32_t pairingId() const { return pairingId_; }
 
 private:
-    ByteVector versionAnswer() const;
+    ByteVector versionAnswer(const ByteVector& request) const;
     SimReaction takePairingId(std::uint8_t selector, const ByteVector& id);
     SimReaction storePairingId();
 

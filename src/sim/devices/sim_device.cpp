@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sim/devices/chip_reports.h"
 #include "sim/devices/report_bytes.h"
 #include "sim/devices/sim_names.h"
 
@@ -19,7 +20,7 @@ SimDevice::SimDevice(const SimDeviceProfile& profile, const SimDeviceConfig& con
       bootloaderCollection_(profile.bootloaderRole, config.bootloaderLengths, *this),
       application_(profile.applicationRole, profile.pairingSelector, config.version,
                    config.pairingId.value_or(profile.defaultPairingId), errors_),
-      bootloader_(profile.bootloaderRole, *profile.chip, profile.eepromSize, errors_),
+      bootloader_(profile.bootloaderRole, *profile.chip, bus.scheduler(), errors_),
       mode_(config.mode) {
     if (profile.hasMcu) {
         SimReportHandler& handler = *this;
@@ -167,9 +168,10 @@ HidTransfer SimDevice::onReport(DeviceRole role, SimReportKind kind, const ByteV
     }
     SimReaction reaction = dispatch(role, kind, report);
     if (reaction.transfer.accepted) {
-        deliver(target, kind, std::move(reaction.answer), effect);
-        carryOut(reaction.request, effect);
+        deliver(target, kind, reaction, effect);
     }
+    // A chip that restarts at a command may leave the bus before the host's transfer ends.
+    carryOut(reaction.request, effect);
     return reaction.transfer;
 }
 
@@ -191,8 +193,9 @@ SimReaction SimDevice::dispatch(DeviceRole role, SimReportKind kind, const ByteV
                                            : application_.onSetFeature(report);
 }
 
-void SimDevice::deliver(SimDeviceCollection& collection, SimReportKind kind,
-                        std::optional<ByteVector> answer, const SimFaultEffect& effect) {
+void SimDevice::deliver(SimDeviceCollection& collection, SimReportKind kind, SimReaction& reaction,
+                        const SimFaultEffect& effect) {
+    std::optional<ByteVector>& answer = reaction.answer;
     const HidCaps caps = collection.caps();
     const bool feature = kind == SimReportKind::Feature;
     if (answer && !effect.dropAnswer) {
@@ -206,18 +209,26 @@ void SimDevice::deliver(SimDeviceCollection& collection, SimReportKind kind,
     if (feature) {
         // A feature read returns the answer to the last feature report, nothing after another.
         featureAnswer_ = answer.value_or(ByteVector{});
+        featureAnswerReady_ = bus_.scheduler().now() + reaction.answerTime;
     } else if (answer) {
         bus_.queueInput(collection, *answer);
     }
 }
 
 bool SimDevice::onGetFeature(DeviceRole role, ByteVector& report) {
-    if (role != profile_.applicationRole || report.empty() || report[0] != kAvneraCommandReportId) {
+    if (role != profile_.applicationRole || report.empty() || report[0] != kChipCommandReportId) {
         errors_.record(simRoleName(role), "feature read refused: report id 0x%02X",
                        report.empty() ? 0 : report[0]);
         return false;
     }
     std::fill(report.begin() + 1, report.end(), 0);
+    if (const auto now = bus_.scheduler().now();
+        !featureAnswer_.empty() && now < featureAnswerReady_) {
+        const auto early = std::chrono::ceil<milliseconds>(featureAnswerReady_ - now);
+        errors_.record(simRoleName(role), "feature read %lld ms before its answer was ready",
+                       static_cast<long long>(early.count()));
+        return true;
+    }
     const std::size_t count = std::min(report.size(), featureAnswer_.size());
     if (count > 1) {
         std::copy(featureAnswer_.begin() + 1, featureAnswer_.begin() + count, report.begin() + 1);

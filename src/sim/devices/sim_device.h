@@ -6,12 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "protocol/avnera_commands.h"
-#include "protocol/avnera_plan.h"
 #include "sim/devices/avnera_application.h"
 #include "sim/devices/avnera_bootloader.h"
 #include "sim/devices/device_error_log.h"
 #include "sim/devices/fault_injector.h"
+#include "sim/devices/sim_avnera_chip.h"
 #include "sim/devices/sim_device_collection.h"
 #include "sim/devices/sim_mcu.h"
 #include "sim/devices/sim_timers.h"
@@ -25,28 +24,19 @@ struct SimDeviceProfile {
     DeviceRole applicationRole;
     DeviceRole bootloaderRole;
     bool hasMcu;
-    const AvneraChip* chip;
-    std::size_t eepromSize;
+    const SimAvneraChip* chip;
     std::uint8_t pairingSelector;
     std::uint32_t defaultPairingId;  // not paired with the other device's default
 };
 
-inline constexpr SimDeviceProfile kSimDongleProfile{"dongle",
-                                                    DeviceRole::ZeltorDongle,
-                                                    DeviceRole::AvneraDongleBootloader,
-                                                    false,
-                                                    &kAvneraDongleChip,
-                                                    131072,
-                                                    0x0E,
-                                                    0x0D0D1001};
-inline constexpr SimDeviceProfile kSimHeadsetProfile{"headset",
-                                                     DeviceRole::ZeltorHeadset,
-                                                     DeviceRole::AvneraHeadsetBootloader,
-                                                     true,
-                                                     &kAvneraHeadsetChip,
-                                                     65536,
-                                                     0x0F,
-                                                     0x4EAD1002};
+inline constexpr SimDeviceProfile kSimDongleProfile{
+    "dongle",  DeviceRole::ZeltorDongle, DeviceRole::AvneraDongleBootloader,
+    false,     &kSimDongleChip,          0x0E,
+    0x0D0D1001};
+inline constexpr SimDeviceProfile kSimHeadsetProfile{
+    "headset", DeviceRole::ZeltorHeadset, DeviceRole::AvneraHeadsetBootloader,
+    true,      &kSimHeadsetChip,          0x0F,
+    0x4EAD1002};
 
 // A simulated dongle or headset on the simulated HID bus: its wireless chip in application mode
 // or in its bootloader, and for the headset the audio MCU beside the chip. Commands that make the
@@ -83,8 +73,8 @@ private:
     bool onGetFeature(DeviceRole role, ByteVector& report) override;
 
     SimReaction dispatch(DeviceRole role, SimReportKind kind, const ByteVector& report);
-    void deliver(SimDeviceCollection& collection, SimReportKind kind,
-                 std::optional<ByteVector> answer, const SimFaultEffect& effect);
+    void deliver(SimDeviceCollection& collection, SimReportKind kind, SimReaction& reaction,
+                 const SimFaultEffect& effect);
     void carryOut(SimRequest request, const SimFaultEffect& effect);
     void restart(SimDeviceMode next, std::uint32_t delayMs, const SimFaultEffect& effect);
     void arrive();
@@ -110,6 +100,7 @@ private:
     AvneraBootloader bootloader_;
     std::unique_ptr<SimMcu> mcu_;
     ByteVector featureAnswer_;  // what the next feature read of the chip returns
+    SimScheduler::Nanoseconds featureAnswerReady_{0};
     SimDeviceMode mode_;
     bool onBus_ = false;
     std::uint64_t appearance_ = 0;  // timed faults and floods end when the device leaves

@@ -1,15 +1,17 @@
 #include "sim/devices/sim_mcu.h"
 
-#include "protocol/avnera_commands.h"
-#include "protocol/mcu_plan.h"
 #include "sim/devices/report_bytes.h"
 #include "sim/devices/sim_names.h"
 
 namespace zeltor {
 namespace {
 
-const ByteVector kCloseCommand{kMCUReportId, 0x88, 0x02};
-const ByteVector kPlanPrefix{kMCUReportId, 0xBB, 0x03};
+// The MCU's output and input reports, as its firmware reads and writes them.
+constexpr std::uint8_t kReportId = 0x06;
+const ByteVector kVersionRequest{kReportId, 0x88, 0x07, 0x00};
+const ByteVector kUpdateModeCommand{kReportId, 0x88, 0x01};
+const ByteVector kCloseCommand{kReportId, 0x88, 0x02};
+const ByteVector kPlanPrefix{kReportId, 0xBB, 0x03};
 constexpr std::uint8_t kStart = 0x02;
 constexpr std::uint8_t kData = 0x03;
 constexpr std::uint8_t kChecksum = 0x04;
@@ -17,6 +19,8 @@ constexpr std::uint8_t kFinish = 0x05;
 // A refusal names a sub-command no packet expects, so no awaited answer can begin with it.
 constexpr std::uint8_t kRefusal = 0xEE;
 constexpr std::size_t kDataBlockReport = 15;  // 06 BB 03 03 aH aL d0..d7 cs
+constexpr std::size_t kBlockBytes = 8;
+constexpr std::size_t kFlashSize = 0x10000;
 
 const char* source() {
     return simRoleName(DeviceRole::ZeltorHeadsetMCU);
@@ -42,7 +46,7 @@ std::uint8_t bcd(std::uint8_t value) {
 }  // namespace
 
 SimMcu::SimMcu(const SimMcuConfig& config, DeviceErrorLog& errors)
-    : config_(config), flash_(oldFirmwarePattern(kMCUMaxImageSize, 0x3C)), errors_(errors) {}
+    : config_(config), flash_(oldFirmwarePattern(kFlashSize, 0x3C)), errors_(errors) {}
 
 void SimMcu::powerUp(bool updateMode) {
     updateMode_ = updateMode;
@@ -54,7 +58,7 @@ bool SimMcu::takesPlan() const {
 }
 
 SimReaction SimMcu::onOutputReport(const ByteVector& report) {
-    if (report.empty() || report[0] != kMCUReportId) {
+    if (report.empty() || report[0] != kReportId) {
         errors_.record(source(), "output report of unknown id refused: %s",
                        hexBytes(report, 4).c_str());
         return SimReaction::refused(kErrorInvalidParameter);
@@ -63,13 +67,13 @@ SimReaction SimMcu::onOutputReport(const ByteVector& report) {
         return planCommand(report);
     }
     SimReaction reaction;
-    if (beginsWith(report, mcuVersionRequest())) {
+    if (beginsWith(report, kVersionRequest)) {
         // The update loader does not know the version request and stays silent.
         if (!updateMode_ && config_.answersVersion) {
-            reaction.answer = mcuVersionRequest();
+            reaction.answer = kVersionRequest;
             reaction.answer->push_back(bcd(config_.patch));
         }
-    } else if (beginsWith(report, mcuUpdateModeCommand())) {
+    } else if (beginsWith(report, kUpdateModeCommand)) {
         reaction.request = SimRequest::EnterMcuUpdate;
     } else if (beginsWith(report, kCloseCommand)) {
         return close();
@@ -125,7 +129,7 @@ SimReaction SimMcu::dataBlock(const ByteVector& report) {
                        address, checksum, sum);
         return answering(refusal);
     }
-    if (address + kMCUBlockSize > flash_.size()) {
+    if (address + kBlockBytes > flash_.size()) {
         errors_.record(source(), "data block at 0x%04X runs past the flash", address);
         return answering(refusal);
     }
@@ -137,14 +141,14 @@ SimReaction SimMcu::dataBlock(const ByteVector& report) {
         transfer_.inconsistent = true;
     }
     std::uint8_t blockSum = 0;
-    for (std::size_t i = 0; i < kMCUBlockSize; ++i) {
+    for (std::size_t i = 0; i < kBlockBytes; ++i) {
         flash_[address + i] = report[6 + i];
         blockSum = static_cast<std::uint8_t>(blockSum + report[6 + i]);
     }
     transfer_.sum =
         static_cast<std::uint8_t>(transfer_.sum + blockSum - (repeat ? transfer_.lastBlockSum : 0));
     if (!repeat) {
-        transfer_.nextAddress = address + kMCUBlockSize;
+        transfer_.nextAddress = address + kBlockBytes;
     }
     transfer_.lastAddress = address;
     transfer_.lastBlockSum = blockSum;

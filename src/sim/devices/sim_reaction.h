@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 
@@ -19,6 +20,8 @@ enum class SimRequest { None, EnterBootloader, Restart, EnterMcuUpdate, LeaveMcu
 struct SimReaction {
     HidTransfer transfer{true, 0};
     std::optional<ByteVector> answer;
+    // A feature answer can be read only this long after the report that asked for it.
+    std::chrono::milliseconds answerTime{0};
     SimRequest request = SimRequest::None;
 
     static SimReaction refused(std::uint32_t errorCode) {

@@ -7,4 +7,10 @@ SimWorld::SimWorld(SimHidBackend& bus, const SimScenario& scenario)
       dongle_(kSimDongleProfile, scenario.dongle, bus, faults_),
       headset_(kSimHeadsetProfile, scenario.headset, bus, faults_) {}
 
+std::vector<std::string> SimWorld::deviceErrors() const {
+    std::vector<std::string> errors = dongle_.errors();
+    errors.insert(errors.end(), headset_.errors().begin(), headset_.errors().end());
+    return errors;
+}
+
 }  // namespace zeltor

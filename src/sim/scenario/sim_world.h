@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <string>
+#include <vector>
 
 #include "sim/devices/fault_injector.h"
 #include "sim/devices/sim_device.h"
@@ -18,6 +20,8 @@ public:
     SimDevice& dongle() { return dongle_; }
     SimDevice& headset() { return headset_; }
     std::array<SimDevice*, 2> devices() { return {&dongle_, &headset_}; }
+    // What the devices found senseless in the reports they were sent, the dongle's first.
+    std::vector<std::string> deviceErrors() const;
     // A line for each time one of the scenario's faults acted.
     const std::vector<std::string>& faultsActed() const { return faults_.acted(); }
     // The world's troubles are over: no fault acts any more.
