@@ -1,6 +1,7 @@
 #include "sim/devices/avnera_application.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "sim/devices/chip_reports.h"
 #include "sim/devices/report_bytes.h"
