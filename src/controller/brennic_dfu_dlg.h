@@ -48,7 +48,7 @@ public:
     void OnOK();
     void OnCancel();
     void OnStatusLinkClick(const std::string& address);
-    void onDeviceChange(const DeviceChange& change) override;
+    void deviceChanged(const DeviceChange& change) override;
     bool OnDeviceChange(std::uint32_t eventType, const DeviceChange* data);
     void OnHidDeviceEvent(std::unique_ptr<DeviceEventRecord> record);
 

@@ -55,7 +55,7 @@ const cDeviceUpdater& CBrennicDFUDlg::channel(DeviceRole role) const {
     return const_cast<CBrennicDFUDlg*>(this)->channelOf(role);
 }
 
-void CBrennicDFUDlg::onDeviceChange(const DeviceChange& change) {
+void CBrennicDFUDlg::deviceChanged(const DeviceChange& change) {
     OnDeviceChange(change.eventType, change.hasHeader ? &change : nullptr);
 }
 

@@ -45,7 +45,7 @@ struct DeviceChange {
 class DeviceChangeSink {
 public:
     virtual ~DeviceChangeSink() = default;
-    virtual void onDeviceChange(const DeviceChange& change) = 0;
+    virtual void deviceChanged(const DeviceChange& change) = 0;
 };
 
 }  // namespace zeltor

@@ -13,7 +13,7 @@ void SimHidBackend::notify(DeviceChangeSink* sink, DeviceChange change) {
     if (sink == nullptr || !post_) {
         return;
     }
-    post_([sink, change = std::move(change)] { sink->onDeviceChange(change); });
+    post_([sink, change = std::move(change)] { sink->deviceChanged(change); });
 }
 
 void SimHidBackend::notifyInterface(std::uint32_t eventType, const SimCollection& collection) {

@@ -240,7 +240,7 @@ TEST_F(DeviceUpdaterTest, FeatureReadKeepsTheBufferAndSetsTheId) {
 
 class CollectingSink final : public DeviceChangeSink {
 public:
-    void onDeviceChange(const DeviceChange& change) override { changes.push_back(change); }
+    void deviceChanged(const DeviceChange& change) override { changes.push_back(change); }
     std::vector<DeviceChange> changes;
 };
 
