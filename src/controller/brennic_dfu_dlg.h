@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/run_options.h"
 #include "base/bytes.h"
 #include "base/c_random.h"
 #include "controller/dfu_state.h"
@@ -106,6 +107,7 @@ public:
 
     // --- What tests and front ends read ------------------------------------------------------
     int state() const { return m_State; }
+    // Failures so far, or the MCU pump's packet retries while it is retrying (see the field).
     std::uint32_t failedRetries() const { return m_FailedRetries; }
     std::uint32_t stepPeriodMs() const { return m_StepPeriodMs; }
     bool startPressed() const { return m_StartPressed; }
@@ -160,8 +162,12 @@ private:
     bool m_StartPressed = false;
     bool m_MCURetry = false;
     std::uint32_t m_StepPeriodMs = kDefaultStepPeriodMs;
+    // Two counts share this field: the entries into the failure state, and the MCU pump's retries
+    // of a refused packet. They draw on one budget of m_MaxRetries: failures before the MCU
+    // transfer leave it fewer packet retries, and running out of them resets the field before
+    // the failure it ends in, which then counts as the first.
     std::uint32_t m_FailedRetries = 0;
-    std::uint32_t m_MaxRetries = 5;
+    std::uint32_t m_MaxRetries = kMaxFailedRetries;
     // Set while one plan preparation has taken the MCU plan from an override file.
     bool m_MCUPlanFromOverride = false;
     bool m_DeviceWaitArmed = false;

@@ -31,8 +31,10 @@ enum DfuState : int {
 inline constexpr std::uint32_t DFU_TIMER_STEP = 0xDEADBEEF;
 inline constexpr std::uint32_t DFU_TIMER_WATCHDOG = 0xABBABABE;
 inline constexpr std::uint32_t kWatchdogPeriodMs = 30000;
-inline constexpr std::uint32_t kDefaultStepPeriodMs = 10;
 inline constexpr std::uint32_t kMCURetryPeriodMs = 1000;
+
+// Failures retried without the user: one more than this leaves the tool waiting for a replug.
+inline constexpr std::uint32_t kMaxFailedRetries = 5;
 
 // The waits for a device to come back after it re-enumerates (a bootloader to attach, a chip to
 // return in application mode after its last packet, the headset and its MCU after the MCU
