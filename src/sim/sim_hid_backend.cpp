@@ -3,8 +3,44 @@
 #include <algorithm>
 
 #include "base/text.h"
+#include "sim/devices/sim_reaction.h"
 
 namespace zeltor {
+namespace {
+
+// The system's words for the Windows error codes the simulated devices and scenarios use, as
+// FormatMessageW gives them; a code outside the table reads as its number.
+std::string simErrorText(std::uint32_t code) {
+    static constexpr struct {
+        std::uint32_t code;
+        const char* text;
+    } kTexts[] = {
+        {kErrorInvalidFunction, "Incorrect function."},
+        {kErrorGenFailure, "A device attached to the system is not functioning."},
+        {kErrorInvalidParameter, "The parameter is incorrect."},
+        {kErrorDeviceNotConnected, "The device is not connected."},
+    };
+    for (const auto& entry : kTexts) {
+        if (entry.code == code) {
+            return entry.text;
+        }
+    }
+    return "error " + std::to_string(code);
+}
+
+HidTransfer refusal(std::uint32_t code) {
+    return {false, code, simErrorText(code)};
+}
+
+// The devices answer with a code alone; the stack adds its words for it.
+HidTransfer described(HidTransfer transfer) {
+    if (!transfer.accepted && transfer.errorText.empty()) {
+        transfer.errorText = simErrorText(transfer.errorCode);
+    }
+    return transfer;
+}
+
+}  // namespace
 
 SimHidBackend::SimHidBackend(SimScheduler& scheduler, Post post)
     : scheduler_(scheduler), post_(std::move(post)) {}
@@ -159,9 +195,9 @@ HidTransfer SimHidBackend::writeOutputReport(HidHandle handle, const ByteVector&
                                              std::uint32_t /*timeoutMs*/) {
     OpenHandle* state = live(handle);
     if (state == nullptr) {
-        return {false, kErrorDeviceNotConnected};
+        return refusal(kErrorDeviceNotConnected);
     }
-    return state->collection->onOutputReport(report);
+    return described(state->collection->onOutputReport(report));
 }
 
 std::optional<ByteVector> SimHidBackend::readInputReport(HidHandle handle, std::size_t length,
@@ -187,9 +223,9 @@ std::optional<ByteVector> SimHidBackend::readInputReport(HidHandle handle, std::
 HidTransfer SimHidBackend::setFeature(HidHandle handle, const ByteVector& report) {
     OpenHandle* state = live(handle);
     if (state == nullptr) {
-        return {false, kErrorDeviceNotConnected};
+        return refusal(kErrorDeviceNotConnected);
     }
-    return state->collection->onSetFeature(report);
+    return described(state->collection->onSetFeature(report));
 }
 
 bool SimHidBackend::getFeature(HidHandle handle, ByteVector& report) {

@@ -45,7 +45,8 @@ TEST(FailureTest, AFailedPacketWithDevicesPresentAsksForAReplug) {
     rig.pressStart();
     ASSERT_TRUE(rig.runUntilState(DFU_STATE_FAILED));
     EXPECT_EQ(rig.dlg().failedRetries(), 1u);
-    EXPECT_TRUE(rig.traced("HidD_SetFeature returned 31\n"));
+    EXPECT_TRUE(rig.traced(
+        "HidD_SetFeature returned 31 (A device attached to the system is not functioning.)\n"));
     // The third data report, at offset 0x200 of the first block, with the 188 packets left in
     // the headset queue, itself included; no "Response:" line: Avnera packets await no answer.
     EXPECT_EQ(rig.failedPacketDumps(),
