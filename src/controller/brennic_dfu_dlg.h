@@ -54,8 +54,8 @@ public:
     void OnHidDeviceEvent(std::unique_ptr<DeviceEventRecord> record);
 
     // --- State machine -----------------------------------------------------------------------
-    void SwitchToState(int state);
-    void PostSwitchToState(int state);
+    void SwitchToState(DfuState state);
+    void PostSwitchToState(DfuState state);
     bool isZeltorUpToDate();
     void prepareUpdatePlans();
     bool areDevicesAttached() const;
@@ -106,7 +106,7 @@ public:
     void chooseHeadsetType();
 
     // --- What tests and front ends read ------------------------------------------------------
-    int state() const { return m_State; }
+    DfuState state() const { return m_State; }
     // Failures so far, or the MCU pump's packet retries while it is retrying (see the field).
     std::uint32_t failedRetries() const { return m_FailedRetries; }
     std::uint32_t stepPeriodMs() const { return m_StepPeriodMs; }
@@ -156,7 +156,7 @@ private:
     PacketQueue m_DongleQueue;
     ByteVector m_HeadsetImage;
     ByteVector m_DongleImage;
-    int m_State = DFU_STATE_WAIT_DEVICES;
+    DfuState m_State = DFU_STATE_WAIT_DEVICES;
     bool m_QumbitStopped = false;
     std::string m_QumbitPath;
     bool m_StartPressed = false;

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace zeltor {
 
 // Update states. The numbers are fixed; 15 is reserved and never entered.
-enum DfuState : int {
+enum DfuState : std::int32_t {
     DFU_STATE_STARTING = 0,
     DFU_STATE_WAIT_DEVICES = 1,
     DFU_STATE_CHECK_VERSIONS = 2,
@@ -26,6 +27,10 @@ enum DfuState : int {
     DFU_STATE_UP_TO_DATE = 17,
     DFU_STATE_FAILED = 18,
 };
+
+// The constant's own name ("DFU_STATE_FAILED"), for tests and messages; "DFU_STATE_<n>" for a
+// number that names no state. The trace log keeps the numbers.
+std::string dfuStateName(DfuState state);
 
 // The one-shot timers of the controller.
 inline constexpr std::uint32_t DFU_TIMER_STEP = 0xDEADBEEF;
