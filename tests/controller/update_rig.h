@@ -81,6 +81,19 @@ private:
     int entered_ = -1;
 };
 
+// The states a whole update enters from Start on when the MCU is skipped.
+inline const std::vector<DfuState> kUpdateStatesWithoutMcu = {DFU_STATE_READY,
+                                                              DFU_STATE_CHECK_VERSIONS,
+                                                              DFU_STATE_ENTER_HEADSET_BOOTLOADER,
+                                                              DFU_STATE_WAIT_HEADSET_BOOTLOADER,
+                                                              DFU_STATE_UPDATE_HEADSET,
+                                                              DFU_STATE_ENTER_DONGLE_BOOTLOADER,
+                                                              DFU_STATE_WAIT_DONGLE_BOOTLOADER,
+                                                              DFU_STATE_UPDATE_DONGLE,
+                                                              DFU_STATE_PREPARE_MCU,
+                                                              DFU_STATE_PAIR,
+                                                              DFU_STATE_SUCCESS};
+
 // Resource ids of the firmware images the build embeds.
 inline constexpr int kRegularDongleImage = 131;
 inline constexpr int kRegularHeadsetImage = 132;
