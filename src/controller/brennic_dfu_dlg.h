@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,7 +23,6 @@ extern bool g_LastUpdateFailed;
 // One interface notification, queued from the synchronous handler to the asynchronous one.
 struct DeviceEventRecord {
     std::uint32_t m_EventType = 0;
-    std::array<std::uint8_t, 16> m_ClassGuid{};
     std::string m_DevicePath;
 };
 

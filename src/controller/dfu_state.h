@@ -50,7 +50,8 @@ inline constexpr std::uint32_t kMaxFailedRetries = 5;
 inline constexpr std::uint32_t DFU_TIMER_DEVICE_WAIT = 0xD0D0CAFE;
 inline constexpr std::uint32_t kDeviceWaitLimitMs = 180000;
 
-// Private messages of the dialog window.
+// Private messages of the dialog window. The controller runs its posted work through the dialog
+// host; the Win32 dialog will carry it in these.
 // The Windows headers define these as macros of the same values; either serves.
 #ifndef WM_USER
 inline constexpr std::uint32_t WM_USER = 0x0400;

@@ -57,7 +57,6 @@ void SimHidBackend::notifyInterface(std::uint32_t eventType, const SimCollection
     change.eventType = eventType;
     change.hasHeader = true;
     change.deviceType = DBT_DEVTYP_DEVICEINTERFACE;
-    change.classGuid = kHidInterfaceClass;
     change.devicePath = collection.path();
     notify(interfaceSink_, std::move(change));
 }
@@ -114,12 +113,6 @@ void SimHidBackend::queueInput(const SimCollection& collection, const ByteVector
             }
         }
     }
-}
-
-std::size_t SimHidBackend::openHandles(const SimCollection& collection) const {
-    return static_cast<std::size_t>(
-        std::count_if(handles_.begin(), handles_.end(),
-                      [&](const auto& h) { return h.second.collection == &collection; }));
 }
 
 std::vector<std::string> SimHidBackend::enumerateInterfaces() {
