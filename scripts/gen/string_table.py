@@ -106,7 +106,7 @@ namespace zeltor {{
     for lang in languages:
         for locale in lang["locales"]:
             locales.append(f"    {{{c_string(locale)}, {lang['id']}}},\n")
-    write_if_changed(args.out / "string_table_data.cpp", header + f"""#include "platform/linux/string_table_data.h"
+    write_if_changed(args.out / "string_table_data.cpp", header + f"""#include "platform/linux/string_table_data_linux.h"
 
 namespace zeltor {{
 

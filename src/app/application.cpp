@@ -23,7 +23,7 @@ std::string describeRunOptions(const RunOptions& o) {
     line("skip headset", flag(o.m_SkipHeadset));
     line("skip dongle", flag(o.m_SkipDongle));
     line("skip MCU", flag(o.m_SkipMCU));
-    line("step period", o.m_TimerMs != 0 ? std::to_string(o.m_TimerMs) + " ms" : "10 ms");
+    line("step period", std::to_string(effectiveStepPeriodMs(o)) + " ms");
     line("log", flag(o.m_Log));
     line("test MCU retry", flag(o.m_TestMCURetry));
     line("random fails", flag(o.m_RandomFails));

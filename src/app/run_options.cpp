@@ -88,6 +88,11 @@ void parseArgument(std::string_view argument, RunOptions& options) {
 
 }  // namespace
 
+std::uint32_t effectiveStepPeriodMs(const RunOptions& options) {
+    return options.m_TimerMs > 0 ? static_cast<std::uint32_t>(options.m_TimerMs)
+                                 : kDefaultStepPeriodMs;
+}
+
 bool parseCommandLine(std::uint32_t count, const char* const* arguments, RunOptions* options) {
     if (count == 0 || arguments == nullptr || options == nullptr) {
         return false;

@@ -24,6 +24,13 @@ struct RunOptions {
 
 extern RunOptions g_RunOptions;
 
+// The step timer's period when /TIMER= gives none.
+inline constexpr std::uint32_t kDefaultStepPeriodMs = 10;
+
+// The step timer's period the options ask for. A period of zero or below falls back to the
+// default: a negative one would reach the timer as weeks and stall a device in its bootloader.
+std::uint32_t effectiveStepPeriodMs(const RunOptions& options);
+
 // Examines every argument (UTF-8) and fills `options`; false, with nothing traced or changed,
 // when there is nothing to examine.
 bool parseCommandLine(std::uint32_t count, const char* const* arguments, RunOptions* options);

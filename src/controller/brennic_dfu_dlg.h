@@ -1,10 +1,10 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "app/run_options.h"
 #include "base/bytes.h"
 #include "base/c_random.h"
 #include "controller/dfu_state.h"
@@ -23,7 +23,6 @@ extern bool g_LastUpdateFailed;
 // One interface notification, queued from the synchronous handler to the asynchronous one.
 struct DeviceEventRecord {
     std::uint32_t m_EventType = 0;
-    std::array<std::uint8_t, 16> m_ClassGuid{};
     std::string m_DevicePath;
 };
 
@@ -48,13 +47,13 @@ public:
     void OnOK();
     void OnCancel();
     void OnStatusLinkClick(const std::string& address);
-    void onDeviceChange(const DeviceChange& change) override;
+    void deviceChanged(const DeviceChange& change) override;
     bool OnDeviceChange(std::uint32_t eventType, const DeviceChange* data);
     void OnHidDeviceEvent(std::unique_ptr<DeviceEventRecord> record);
 
     // --- State machine -----------------------------------------------------------------------
-    void SwitchToState(int state);
-    void PostSwitchToState(int state);
+    void SwitchToState(DfuState state);
+    void PostSwitchToState(DfuState state);
     bool isZeltorUpToDate();
     void prepareUpdatePlans();
     bool areDevicesAttached() const;
@@ -105,7 +104,8 @@ public:
     void chooseHeadsetType();
 
     // --- What tests and front ends read ------------------------------------------------------
-    int state() const { return m_State; }
+    DfuState state() const { return m_State; }
+    // Failures so far, or the MCU pump's packet retries while it is retrying (see the field).
     std::uint32_t failedRetries() const { return m_FailedRetries; }
     std::uint32_t stepPeriodMs() const { return m_StepPeriodMs; }
     bool startPressed() const { return m_StartPressed; }
@@ -154,14 +154,18 @@ private:
     PacketQueue m_DongleQueue;
     ByteVector m_HeadsetImage;
     ByteVector m_DongleImage;
-    int m_State = DFU_STATE_WAIT_DEVICES;
+    DfuState m_State = DFU_STATE_WAIT_DEVICES;
     bool m_QumbitStopped = false;
     std::string m_QumbitPath;
     bool m_StartPressed = false;
     bool m_MCURetry = false;
     std::uint32_t m_StepPeriodMs = kDefaultStepPeriodMs;
+    // Two counts share this field: the entries into the failure state, and the MCU pump's retries
+    // of a refused packet. They draw on one budget of m_MaxRetries: failures before the MCU
+    // transfer leave it fewer packet retries, and running out of them resets the field before
+    // the failure it ends in, which then counts as the first.
     std::uint32_t m_FailedRetries = 0;
-    std::uint32_t m_MaxRetries = 5;
+    std::uint32_t m_MaxRetries = kMaxFailedRetries;
     // Set while one plan preparation has taken the MCU plan from an override file.
     bool m_MCUPlanFromOverride = false;
     bool m_DeviceWaitArmed = false;

@@ -55,7 +55,7 @@ const cDeviceUpdater& CBrennicDFUDlg::channel(DeviceRole role) const {
     return const_cast<CBrennicDFUDlg*>(this)->channelOf(role);
 }
 
-void CBrennicDFUDlg::onDeviceChange(const DeviceChange& change) {
+void CBrennicDFUDlg::deviceChanged(const DeviceChange& change) {
     OnDeviceChange(change.eventType, change.hasHeader ? &change : nullptr);
 }
 
@@ -69,7 +69,6 @@ bool CBrennicDFUDlg::OnDeviceChange(std::uint32_t eventType, const DeviceChange*
         Trace("  dbcc_name = %s\n", data->devicePath.c_str());
         auto record = std::make_unique<DeviceEventRecord>();
         record->m_EventType = eventType;
-        record->m_ClassGuid = data->classGuid;
         record->m_DevicePath = data->devicePath;
         // The record travels with the posted message and is released by its handler.
         std::shared_ptr<DeviceEventRecord> owned(std::move(record));

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace zeltor {
 
 // Update states. The numbers are fixed; 15 is reserved and never entered.
-enum DfuState : int {
+enum DfuState : std::int32_t {
     DFU_STATE_STARTING = 0,
     DFU_STATE_WAIT_DEVICES = 1,
     DFU_STATE_CHECK_VERSIONS = 2,
@@ -27,12 +28,18 @@ enum DfuState : int {
     DFU_STATE_FAILED = 18,
 };
 
+// The constant's own name ("DFU_STATE_FAILED"), for tests and messages; "DFU_STATE_<n>" for a
+// number that names no state. The trace log keeps the numbers.
+std::string dfuStateName(DfuState state);
+
 // The one-shot timers of the controller.
 inline constexpr std::uint32_t DFU_TIMER_STEP = 0xDEADBEEF;
 inline constexpr std::uint32_t DFU_TIMER_WATCHDOG = 0xABBABABE;
 inline constexpr std::uint32_t kWatchdogPeriodMs = 30000;
-inline constexpr std::uint32_t kDefaultStepPeriodMs = 10;
 inline constexpr std::uint32_t kMCURetryPeriodMs = 1000;
+
+// Failures retried without the user: one more than this leaves the tool waiting for a replug.
+inline constexpr std::uint32_t kMaxFailedRetries = 5;
 
 // The waits for a device to come back after it re-enumerates (a bootloader to attach, a chip to
 // return in application mode after its last packet, the headset and its MCU after the MCU
@@ -43,7 +50,8 @@ inline constexpr std::uint32_t kMCURetryPeriodMs = 1000;
 inline constexpr std::uint32_t DFU_TIMER_DEVICE_WAIT = 0xD0D0CAFE;
 inline constexpr std::uint32_t kDeviceWaitLimitMs = 180000;
 
-// Private messages of the dialog window.
+// Private messages of the dialog window. The controller runs its posted work through the dialog
+// host; the Win32 dialog will carry it in these.
 // The Windows headers define these as macros of the same values; either serves.
 #ifndef WM_USER
 inline constexpr std::uint32_t WM_USER = 0x0400;

@@ -22,7 +22,9 @@ constexpr FixedText kFixedTexts[] = {
     {IDC_CLOSE, IDS_CLOSE},     {IDC_START, IDS_START},
 };
 
-constexpr std::uint16_t kReleaseNoteIds[] = {2000, 2001, 2002, 2003, 2004};
+constexpr std::uint16_t kReleaseNoteIds[] = {IDS_RELEASE_NOTE_FIRST, IDS_RELEASE_NOTE_FIRST + 1,
+                                             IDS_RELEASE_NOTE_FIRST + 2, IDS_RELEASE_NOTE_FIRST + 3,
+                                             IDS_RELEASE_NOTE_FIRST + 4};
 
 constexpr const char* kTroubleshootingPath =
     "/en_us/article/Recover-a-non-responsive-Brennic-gaming-headset";

@@ -22,9 +22,7 @@ CBrennicDFUDlg::CBrennicDFUDlg(DialogHost& dialog, HidBackend& hid, HostServices
       m_AvneraHeadsetUpdater(hid),
       m_AvneraDongleUpdater(hid) {
     g_LastUpdateFailed = isUpdateInProgress(m_Host);
-    // A negative period would reach the timer as weeks and stall a device in its bootloader.
-    m_StepPeriodMs = g_RunOptions.m_TimerMs > 0 ? static_cast<std::uint32_t>(g_RunOptions.m_TimerMs)
-                                                : kDefaultStepPeriodMs;
+    m_StepPeriodMs = effectiveStepPeriodMs(g_RunOptions);
     if (g_RunOptions.m_Log) {
         OpenRunLog(m_Host.documentsFolder());
     }

@@ -11,12 +11,13 @@ namespace zeltor {
 
 bool g_LastUpdateFailed = false;
 
-void CBrennicDFUDlg::PostSwitchToState(int state) {
+void CBrennicDFUDlg::PostSwitchToState(DfuState state) {
     m_Dialog.post([this, state] { SwitchToState(state); });
 }
 
-void CBrennicDFUDlg::SwitchToState(int state) {
-    Trace("CBrennicDFUDlg::SwitchToState() called from %d to %d\n", m_State, state);
+void CBrennicDFUDlg::SwitchToState(DfuState state) {
+    Trace("CBrennicDFUDlg::SwitchToState() called from %d to %d\n", static_cast<int>(m_State),
+          static_cast<int>(state));
     m_State = state;
     disarmDeviceWait();
     switch (state) {

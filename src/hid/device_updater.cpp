@@ -80,7 +80,8 @@ HidTransfer cDeviceUpdater::writeOutput(const ByteVector& request, std::uint32_t
     DumpReport("OUT: ", request);
     const HidTransfer result = m_Backend.writeOutputReport(m_hDevice, buffer, waitMs);
     if (!result.accepted) {
-        Trace("WriteFile returned %d\n", static_cast<int>(result.errorCode));
+        Trace("WriteFile returned %d (%s)\n", static_cast<int>(result.errorCode),
+              result.errorText.c_str());
     }
     return result;
 }
@@ -167,7 +168,8 @@ bool cDeviceUpdater::SetFeature(const ByteVector& request) {
     DumpReport("SF: ", request);
     const HidTransfer result = m_Backend.setFeature(m_hDevice, buffer);
     if (!result.accepted) {
-        Trace("HidD_SetFeature returned %d\n", static_cast<int>(result.errorCode));
+        Trace("HidD_SetFeature returned %d (%s)\n", static_cast<int>(result.errorCode),
+              result.errorText.c_str());
         return false;
     }
     return true;

@@ -54,10 +54,8 @@ public:
     // Carries out one plan packet as its type requires.
     bool SendPacket(const DfuPacket& packet);
 
-    const HidAttributes& Attributes() const { return m_Attributes; }
     const HidCaps& Caps() const { return m_Caps; }
     const std::string& DevicePath() const { return m_DevicePath; }
-    HidHandle Handle() const { return m_hDevice; }
 
 private:
     // Sends the request as an output report cut or padded to its length, after the dump.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/bytes.h"
@@ -30,14 +31,22 @@ struct HidCaps {
 using HidHandle = std::uintptr_t;
 using HidRegistration = std::uintptr_t;
 
-// The platform's error codes as the traces show them (Windows numbering on every platform).
+// Windows error codes, which the simulated HID stack reports as its own.
 inline constexpr std::uint32_t kErrorGenFailure = 31;
 inline constexpr std::uint32_t kErrorInvalidFunction = 1;
 inline constexpr std::uint32_t kErrorDeviceNotConnected = 1167;
 
+// The outcome of a report sent. A refusal carries the platform's error code and its own words
+// for it (FormatMessageW on Windows, strerror on Linux), so a trace tells what went wrong
+// without a table of numbers at hand.
 struct HidTransfer {
+    HidTransfer() = default;
+    HidTransfer(bool accepted, std::uint32_t errorCode, std::string errorText = {})
+        : accepted(accepted), errorCode(errorCode), errorText(std::move(errorText)) {}
+
     bool accepted = false;
     std::uint32_t errorCode = 0;  // meaningful when not accepted
+    std::string errorText;        // meaningful when not accepted
 };
 
 class DeviceChangeSink;

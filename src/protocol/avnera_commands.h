@@ -4,6 +4,9 @@
 #include <optional>
 
 #include "base/bytes.h"
+// The simulated devices still reach the MCU commands through this header; they move to
+// including it themselves.
+#include "protocol/mcu_commands.h"
 
 namespace zeltor {
 
@@ -26,12 +29,5 @@ struct AvneraVersion {
 // Reads "T?.MM.mm" at bytes 9 to 16 of a version answer; nothing when the T or the full stop
 // is missing.
 std::optional<AvneraVersion> parseAvneraVersion(const ByteVector& answer);
-
-// MCU output reports outside its plan.
-ByteVector mcuVersionRequest();
-ByteVector mcuUpdateModeCommand();
-// The patch version in a version answer (two decimal digits, one per nibble); nothing when the
-// answer is not one.
-std::optional<std::uint8_t> parseMCUVersion(const ByteVector& answer);
 
 }  // namespace zeltor

@@ -4,8 +4,44 @@
 #include <memory>
 
 #include "base/text.h"
+#include "sim/devices/sim_reaction.h"
 
 namespace zeltor {
+namespace {
+
+// The system's words for the Windows error codes the simulated devices and scenarios use, as
+// FormatMessageW gives them; a code outside the table reads as its number.
+std::string simErrorText(std::uint32_t code) {
+    static constexpr struct {
+        std::uint32_t code;
+        const char* text;
+    } kTexts[] = {
+        {kErrorInvalidFunction, "Incorrect function."},
+        {kErrorGenFailure, "A device attached to the system is not functioning."},
+        {kErrorInvalidParameter, "The parameter is incorrect."},
+        {kErrorDeviceNotConnected, "The device is not connected."},
+    };
+    for (const auto& entry : kTexts) {
+        if (entry.code == code) {
+            return entry.text;
+        }
+    }
+    return "error " + std::to_string(code);
+}
+
+HidTransfer refusal(std::uint32_t code) {
+    return {false, code, simErrorText(code)};
+}
+
+// The devices answer with a code alone; the stack adds its words for it.
+HidTransfer described(HidTransfer transfer) {
+    if (!transfer.accepted && transfer.errorText.empty()) {
+        transfer.errorText = simErrorText(transfer.errorCode);
+    }
+    return transfer;
+}
+
+}  // namespace
 
 SimHidBackend::SimHidBackend(SimScheduler& scheduler, Post post)
     : scheduler_(scheduler), post_(std::move(post)) {}
@@ -20,7 +56,7 @@ void SimHidBackend::notify(DeviceChangeSink* sink, DeviceChange change) {
     if (sink == nullptr || !post_) {
         return;
     }
-    post_([sink, change = std::move(change)] { sink->onDeviceChange(change); });
+    post_([sink, change = std::move(change)] { sink->deviceChanged(change); });
 }
 
 void SimHidBackend::notifyInterface(std::uint32_t eventType, const SimCollection& collection) {
@@ -28,7 +64,6 @@ void SimHidBackend::notifyInterface(std::uint32_t eventType, const SimCollection
     change.eventType = eventType;
     change.hasHeader = true;
     change.deviceType = DBT_DEVTYP_DEVICEINTERFACE;
-    change.classGuid = kHidInterfaceClass;
     change.devicePath = collection.path();
     notify(interfaceSink_, std::move(change));
 }
@@ -85,12 +120,6 @@ void SimHidBackend::queueInput(const SimCollection& collection, const ByteVector
             }
         }
     }
-}
-
-std::size_t SimHidBackend::openHandles(const SimCollection& collection) const {
-    return static_cast<std::size_t>(
-        std::count_if(handles_.begin(), handles_.end(),
-                      [&](const auto& h) { return h.second.collection == &collection; }));
 }
 
 std::vector<std::string> SimHidBackend::enumerateInterfaces() {
@@ -166,12 +195,12 @@ HidTransfer SimHidBackend::writeOutputReport(HidHandle handle, const ByteVector&
                                              std::uint32_t timeoutMs) {
     OpenHandle* state = live(handle);
     if (state == nullptr) {
-        return {false, kErrorDeviceNotConnected};
+        return refusal(kErrorDeviceNotConnected);
     }
     const auto start = scheduler_.now();
     const auto transferTime = state->collection->outputTransferTime();
     if (transferTime.count() == 0 && state->writesDone <= start) {
-        return state->collection->onOutputReport(report);
+        return described(state->collection->onOutputReport(report));
     }
     state->writesDone = std::max(start, state->writesDone) + transferTime;
     // The device takes the report when the transfer completes, whether or not the host still
@@ -181,8 +210,8 @@ HidTransfer SimHidBackend::writeOutputReport(HidHandle handle, const ByteVector&
     *id = scheduler_.scheduleAt(state->writesDone, [this, handle, report, result, id] {
         writesUnderWay_.erase(*id);
         OpenHandle* target = live(handle);
-        *result = target != nullptr ? target->collection->onOutputReport(report)
-                                    : HidTransfer{false, kErrorDeviceNotConnected};
+        *result = described(target != nullptr ? target->collection->onOutputReport(report)
+                                              : HidTransfer{false, kErrorDeviceNotConnected});
     });
     writesUnderWay_.insert(*id);
     scheduler_.runUntil(start + std::chrono::milliseconds(timeoutMs),
@@ -214,9 +243,9 @@ std::optional<ByteVector> SimHidBackend::readInputReport(HidHandle handle, std::
 HidTransfer SimHidBackend::setFeature(HidHandle handle, const ByteVector& report) {
     OpenHandle* state = live(handle);
     if (state == nullptr) {
-        return {false, kErrorDeviceNotConnected};
+        return refusal(kErrorDeviceNotConnected);
     }
-    return state->collection->onSetFeature(report);
+    return described(state->collection->onSetFeature(report));
 }
 
 bool SimHidBackend::getFeature(HidHandle handle, ByteVector& report) {

@@ -37,7 +37,6 @@ public:
     bool isAttached(const SimCollection& collection) const;
     // Delivers an input report to every handle open on the collection.
     void queueInput(const SimCollection& collection, const ByteVector& report);
-    std::size_t openHandles(const SimCollection& collection) const;
     SimScheduler& scheduler() { return scheduler_; }
 
     // HidBackend

@@ -15,6 +15,7 @@ enum DialogControl : int {
     IDC_DEVICE_ICON = 1009,
     IDC_STATUS_LINK = 1012,
     IDC_START = 1013,
+    // The headset type chooser's, for the Win32 and Qt dialogs that will show it.
     IDC_CHOOSE_DESCRIPTION = 1017,
     IDC_SHROUD_HEADSET = 1019,
     IDC_REGULAR_HEADSET = 1020,

@@ -19,29 +19,37 @@ TEST(ClosingTest, CloseIsRefusedWhileAnUpdateStepIsUnderWay) {
     rig.start();
     EXPECT_TRUE(rig.dlg().qumbitStopped());
     rig.pressStart();
-    // 7 and 14 pass straight on to 8 and 16 within one step.
-    for (const int state : {2, 4, 5, 6, 8, 9, 10}) {
-        ASSERT_TRUE(rig.runUntilState(state, 10min)) << state;
+    // Entering the dongle bootloader and pairing pass straight on within one step.
+    for (const DfuState state :
+         {DFU_STATE_CHECK_VERSIONS, DFU_STATE_ENTER_HEADSET_BOOTLOADER,
+          DFU_STATE_WAIT_HEADSET_BOOTLOADER, DFU_STATE_UPDATE_HEADSET,
+          DFU_STATE_WAIT_DONGLE_BOOTLOADER, DFU_STATE_UPDATE_DONGLE, DFU_STATE_PREPARE_MCU}) {
+        ASSERT_TRUE(rig.runUntilState(state, 10min)) << dfuStateName(state);
         rig.dlg().OnCancel();
         rig.dlg().OnOK();
-        EXPECT_FALSE(rig.dialog.ended()) << state;
+        EXPECT_FALSE(rig.dialog.ended()) << dfuStateName(state);
     }
-    for (const int state : {0, 11, 12, 13, 15}) {
+    for (const DfuState state : {DFU_STATE_STARTING, DFU_STATE_WAIT_MCU, DFU_STATE_UPDATE_MCU,
+                                 DFU_STATE_WAIT_REATTACH, DFU_STATE_RESERVED}) {
         rig.dlg().SwitchToState(state);
-        EXPECT_FALSE(rig.dlg().canClose()) << state;
+        EXPECT_FALSE(rig.dlg().canClose()) << dfuStateName(state);
     }
     EXPECT_TRUE(rig.host.launches.empty());
 }
 
 struct CloseCase {
-    int state;
+    DfuState state;
     bool restarted;
 };
 
 TEST(ClosingTest, CloseIsHonouredInTheClosableStatesAndRestartsTheCompanion) {
-    const CloseCase cases[] = {{1, true}, {3, false}, {16, true}, {17, true}, {18, true}};
+    const CloseCase cases[] = {{DFU_STATE_WAIT_DEVICES, true},
+                               {DFU_STATE_READY, false},
+                               {DFU_STATE_SUCCESS, true},
+                               {DFU_STATE_UP_TO_DATE, true},
+                               {DFU_STATE_FAILED, true}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.state);
+        SCOPED_TRACE(dfuStateName(c.state));
         UpdateRig rig;
         runCompanion(rig);
         rig.start();
@@ -75,7 +83,8 @@ TEST(ClosingTest, UnknownAndReservedStatesAreOnlyRecorded) {
     UpdateRig rig;
     rig.start();
     const auto before = rig.control(IDC_INSTRUCTIONS).text;
-    for (const int state : {15, 19, -1}) {
+    for (const DfuState state :
+         {DFU_STATE_RESERVED, static_cast<DfuState>(19), static_cast<DfuState>(-1)}) {
         rig.dlg().SwitchToState(state);
         EXPECT_EQ(rig.dlg().state(), state);
         EXPECT_EQ(rig.control(IDC_INSTRUCTIONS).text, before);

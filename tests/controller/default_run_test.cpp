@@ -41,15 +41,15 @@ TEST(DefaultRunTest, BothChipsAreUpdatedPairedAndTheFlagIsClearedAtTheEnd) {
     EXPECT_EQ(rig.control(IDC_STATUS_LINK).text, "Updating USB receiver (wireless)");
     ASSERT_TRUE(rig.runUntilState(DFU_STATE_SUCCESS));
 
-    EXPECT_EQ(rig.statesEntered(), (std::vector<int>{3, 2, 4, 5, 6, 7, 8, 9, 10, 14, 16}));
+    EXPECT_EQ(rig.statesEntered(), kUpdateStatesWithoutMcu);
     EXPECT_EQ(rig.dialog.progressPosition(), 826);
     EXPECT_EQ(rig.control(IDC_INSTRUCTIONS).text, "You have successfully updated the firmware.");
     EXPECT_TRUE(rig.control(IDC_CLOSE).visible);
     EXPECT_TRUE(rig.control(IDC_CLOSE).enabled);
     EXPECT_FALSE(rig.control(IDC_PROGRESS).visible);
     EXPECT_FALSE(rig.control(IDC_STATUS_LINK).visible);
-    EXPECT_TRUE(memoryHolds(rig.world().headset().eeprom(), embeddedImage(132)));
-    EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(131)));
+    EXPECT_TRUE(memoryHolds(rig.world().headset().eeprom(), embeddedImage(kRegularHeadsetImage)));
+    EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(kRegularDongleImage)));
     EXPECT_EQ(rig.world().headset().pairingId(), rig.world().dongle().pairingId());
     EXPECT_TRUE(rig.world().headset().errors().empty());
     EXPECT_TRUE(rig.world().dongle().errors().empty());
@@ -71,8 +71,8 @@ TEST(DefaultRunTest, TheShroudPictureChoosesTheShroudImages) {
     EXPECT_TRUE(rig.options().m_Shroud);
     EXPECT_EQ(rig.control(IDC_DEVICE_ICON).picture, IDI_SHROUD_HEADSET);
     ASSERT_TRUE(rig.runUpdate());
-    EXPECT_TRUE(memoryHolds(rig.world().headset().eeprom(), embeddedImage(140)));
-    EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(139)));
+    EXPECT_TRUE(memoryHolds(rig.world().headset().eeprom(), embeddedImage(kShroudHeadsetImage)));
+    EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(kShroudDongleImage)));
 }
 
 TEST(DefaultRunTest, ShroudSwitchHoldsWhateverTheChooserSays) {
@@ -94,7 +94,7 @@ struct SkipCase {
     const char* name;
     bool RunOptions::*skip;
     std::uint32_t progress;
-    std::vector<int> states;
+    std::vector<DfuState> states;
     bool headsetUpdated;
     bool dongleUpdated;
 };
@@ -104,13 +104,18 @@ TEST(DefaultRunTest, SkippedPartsAreLeftAloneAndOutOfTheProgress) {
         {"skip headset",
          &RunOptions::m_SkipHeadset,
          630,
-         {3, 2, 4, 7, 8, 9, 10, 14, 16},
+         {DFU_STATE_READY, DFU_STATE_CHECK_VERSIONS, DFU_STATE_ENTER_HEADSET_BOOTLOADER,
+          DFU_STATE_ENTER_DONGLE_BOOTLOADER, DFU_STATE_WAIT_DONGLE_BOOTLOADER,
+          DFU_STATE_UPDATE_DONGLE, DFU_STATE_PREPARE_MCU, DFU_STATE_PAIR, DFU_STATE_SUCCESS},
          false,
          true},
         {"skip dongle",
          &RunOptions::m_SkipDongle,
          196,
-         {3, 2, 4, 5, 6, 7, 10, 14, 16},
+         {DFU_STATE_READY, DFU_STATE_CHECK_VERSIONS, DFU_STATE_ENTER_HEADSET_BOOTLOADER,
+          DFU_STATE_WAIT_HEADSET_BOOTLOADER, DFU_STATE_UPDATE_HEADSET,
+          DFU_STATE_ENTER_DONGLE_BOOTLOADER, DFU_STATE_PREPARE_MCU, DFU_STATE_PAIR,
+          DFU_STATE_SUCCESS},
          true,
          false},
     };
@@ -122,9 +127,10 @@ TEST(DefaultRunTest, SkippedPartsAreLeftAloneAndOutOfTheProgress) {
         EXPECT_EQ(rig.dialog.progressMaximum(), c.progress);
         ASSERT_TRUE(rig.runUpdate());
         EXPECT_EQ(rig.statesEntered(), c.states);
-        EXPECT_EQ(memoryHolds(rig.world().headset().eeprom(), embeddedImage(132)),
+        EXPECT_EQ(memoryHolds(rig.world().headset().eeprom(), embeddedImage(kRegularHeadsetImage)),
                   c.headsetUpdated);
-        EXPECT_EQ(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(131)), c.dongleUpdated);
+        EXPECT_EQ(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(kRegularDongleImage)),
+                  c.dongleUpdated);
         EXPECT_EQ(rig.world().headset().pairingId(), rig.world().dongle().pairingId());
     }
 }

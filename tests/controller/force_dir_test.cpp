@@ -71,12 +71,12 @@ TEST(ForceDirTest, OverrideFilesReplaceTheEmbeddedImagesTheyName) {
         rig.options().m_ForceDir = "\"" + folder.path().string() + "\"";
         rig.start();
         ASSERT_TRUE(rig.runUpdate());
-        EXPECT_TRUE(
-            memoryHolds(rig.world().headset().eeprom(), c.headset ? headset : embeddedImage(132)));
-        EXPECT_TRUE(
-            memoryHolds(rig.world().dongle().eeprom(), c.dongle ? dongle : embeddedImage(131)));
-        EXPECT_TRUE(
-            memoryHolds(rig.world().headset().mcuFlash(), c.mcu ? mcu : embeddedImage(134)));
+        EXPECT_TRUE(memoryHolds(rig.world().headset().eeprom(),
+                                c.headset ? headset : embeddedImage(kRegularHeadsetImage)));
+        EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(),
+                                c.dongle ? dongle : embeddedImage(kRegularDongleImage)));
+        EXPECT_TRUE(memoryHolds(rig.world().headset().mcuFlash(),
+                                c.mcu ? mcu : embeddedImage(kRegularMcuImage)));
     }
 }
 
@@ -90,9 +90,9 @@ TEST(ForceDirTest, UnusableOverrideFilesFallBackToTheEmbeddedImages) {
     rig.options().m_ForceDir = folder.path().string();
     rig.start();
     ASSERT_TRUE(rig.runUpdate());
-    EXPECT_TRUE(memoryHolds(rig.world().headset().eeprom(), embeddedImage(132)));
-    EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(131)));
-    EXPECT_TRUE(memoryHolds(rig.world().headset().mcuFlash(), embeddedImage(134)));
+    EXPECT_TRUE(memoryHolds(rig.world().headset().eeprom(), embeddedImage(kRegularHeadsetImage)));
+    EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(kRegularDongleImage)));
+    EXPECT_TRUE(memoryHolds(rig.world().headset().mcuFlash(), embeddedImage(kRegularMcuImage)));
     EXPECT_TRUE(
         rig.traced("  MCU image of 7 bytes refused: its size must be a multiple of 8 bytes, "
                    "at most 65536\n"));
@@ -205,9 +205,10 @@ TEST(ForceDirTest, EveryKindOfBadEntryLeavesTheBuiltInImage) {
             rig.start();
             ASSERT_TRUE(rig.runUpdate());
         }
-        EXPECT_TRUE(memoryHolds(rig.world().headset().eeprom(), embeddedImage(132)));
-        EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(131)));
-        EXPECT_TRUE(memoryHolds(rig.world().headset().mcuFlash(), embeddedImage(134)));
+        EXPECT_TRUE(
+            memoryHolds(rig.world().headset().eeprom(), embeddedImage(kRegularHeadsetImage)));
+        EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(kRegularDongleImage)));
+        EXPECT_TRUE(memoryHolds(rig.world().headset().mcuFlash(), embeddedImage(kRegularMcuImage)));
         for (const char* extension : {".bin", ".ef", ".ff"}) {
             const std::string entry = (folder.path() / (std::string(c.stem) + extension)).string();
             EXPECT_TRUE(rig.traced("  Firmware file " + entry + " " + c.why +
@@ -236,7 +237,7 @@ TEST(ForceDirTest, AMissingFolderChangesNothing) {
     rig.options().m_ForceDir = "/no/such/folder";
     rig.start();
     ASSERT_TRUE(rig.runUpdate());
-    EXPECT_TRUE(memoryHolds(rig.world().headset().eeprom(), embeddedImage(132)));
+    EXPECT_TRUE(memoryHolds(rig.world().headset().eeprom(), embeddedImage(kRegularHeadsetImage)));
 #ifndef _WIN32
     EXPECT_TRUE(
         rig.traced("  Firmware folder /no/such/folder cannot be read (No such file or "

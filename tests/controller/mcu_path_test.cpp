@@ -13,7 +13,7 @@ namespace {
 struct McuCase {
     const char* name;
     const char* scenario;
-    std::vector<int> tail;  // the states from the dongle's return on
+    std::vector<DfuState> tail;  // the states from the dongle's return on
     bool updateModeSent;
 };
 
@@ -21,12 +21,18 @@ TEST(McuPathTest, TheMcuIsUpdatedWithOrWithoutItsUpdateMode) {
     const McuCase cases[] = {
         {"patch version 3",
          R"({"headset": {"mcu": {"patch": 3}}})",
-         {10, 11, 12, 13, 14, 16},
+         {DFU_STATE_PREPARE_MCU, DFU_STATE_WAIT_MCU, DFU_STATE_UPDATE_MCU, DFU_STATE_WAIT_REATTACH,
+          DFU_STATE_PAIR, DFU_STATE_SUCCESS},
          true},
-        {"patch version 0", R"({"headset": {"mcu": {"patch": 0}}})", {10, 12, 13, 14, 16}, false},
+        {"patch version 0",
+         R"({"headset": {"mcu": {"patch": 0}}})",
+         {DFU_STATE_PREPARE_MCU, DFU_STATE_UPDATE_MCU, DFU_STATE_WAIT_REATTACH, DFU_STATE_PAIR,
+          DFU_STATE_SUCCESS},
+         false},
         {"no answer",
          R"({"headset": {"mcu": {"answersVersion": false}}})",
-         {10, 12, 13, 14, 16},
+         {DFU_STATE_PREPARE_MCU, DFU_STATE_UPDATE_MCU, DFU_STATE_WAIT_REATTACH, DFU_STATE_PAIR,
+          DFU_STATE_SUCCESS},
          false},
     };
     for (const auto& c : cases) {
@@ -38,10 +44,11 @@ TEST(McuPathTest, TheMcuIsUpdatedWithOrWithoutItsUpdateMode) {
         ASSERT_TRUE(rig.runUpdate());
         const auto states = rig.statesEntered();
         ASSERT_GE(states.size(), c.tail.size());
-        EXPECT_EQ(std::vector<int>(states.end() - static_cast<long>(c.tail.size()), states.end()),
-                  c.tail);
+        EXPECT_EQ(
+            std::vector<DfuState>(states.end() - static_cast<long>(c.tail.size()), states.end()),
+            c.tail);
         EXPECT_EQ(rig.dialog.progressPosition(), 196 + 630 + 900);
-        EXPECT_TRUE(memoryHolds(rig.world().headset().mcuFlash(), embeddedImage(134)));
+        EXPECT_TRUE(memoryHolds(rig.world().headset().mcuFlash(), embeddedImage(kRegularMcuImage)));
         EXPECT_TRUE(rig.world().headset().errors().empty())
             << rig.world().headset().errors().front();
         EXPECT_EQ(rig.world().headset().pairingId(), rig.world().dongle().pairingId());
@@ -76,7 +83,7 @@ TEST(McuPathTest, TheTestSwitchLetsTheWatchdogFireAndTheRetrySendsUpdateModeAgai
     retry.runFor(2s);
     retry.world().headset().plug();
     ASSERT_TRUE(retry.runUntilState(DFU_STATE_SUCCESS, 30min));
-    EXPECT_TRUE(memoryHolds(retry.world().headset().mcuFlash(), embeddedImage(134)));
+    EXPECT_TRUE(memoryHolds(retry.world().headset().mcuFlash(), embeddedImage(kRegularMcuImage)));
 }
 
 TEST(McuPathTest, AFailedMcuPacketIsRetriedAfterASecondUntilTheLimit) {
@@ -107,12 +114,12 @@ TEST(McuPathTest, AFailedMcuPacketIsRetriedAfterASecondUntilTheLimit) {
                              "    PacketType: 2\n"
                              "    PacketsLeft: 890\n"
                              "    Request: 06 bb 03 03 00 48 " +
-                             hexDump(embeddedImage(134), 72, 8)))
+                             hexDump(embeddedImage(kRegularMcuImage), 72, 8)))
             << dump;
         EXPECT_TRUE(dump.ends_with("\n    Response: 06 bb 03 03 \n")) << dump;
     }
     EXPECT_FALSE(rig.dlg().mcuRetry());
-    EXPECT_TRUE(memoryHolds(rig.world().headset().mcuFlash(), embeddedImage(134)));
+    EXPECT_TRUE(memoryHolds(rig.world().headset().mcuFlash(), embeddedImage(kRegularMcuImage)));
 
     // Every answer lost: five retries, then the failure state with the MCU retry flag set.
     UpdateRig limit(R"({"headset": {"mcu": {"patch": 0}},
@@ -136,11 +143,12 @@ TEST(McuPathTest, AFailedMcuPacketIsRetriedAfterASecondUntilTheLimit) {
     limit.world().headset().plug();
     ASSERT_TRUE(limit.runUntilState(DFU_STATE_WAIT_MCU, 30min));
     const auto states = limit.statesEntered();
-    EXPECT_EQ(std::vector<int>(states.end() - 2, states.end()), (std::vector<int>{10, 11}));
+    EXPECT_EQ(std::vector<DfuState>(states.end() - 2, states.end()),
+              (std::vector<DfuState>{DFU_STATE_PREPARE_MCU, DFU_STATE_WAIT_MCU}));
     EXPECT_TRUE(limit.traced("Brennic: MCU version=0\n"));
     EXPECT_EQ(limit.world().headset().mode(), SimDeviceMode::McuUpdate);
     ASSERT_TRUE(limit.runUntilState(DFU_STATE_SUCCESS, 30min));
-    EXPECT_TRUE(memoryHolds(limit.world().headset().mcuFlash(), embeddedImage(134)));
+    EXPECT_TRUE(memoryHolds(limit.world().headset().mcuFlash(), embeddedImage(kRegularMcuImage)));
 }
 
 struct BadAnswerCase {
@@ -152,7 +160,7 @@ struct BadAnswerCase {
 
 // An answer that differs from the one awaited fails its packet once; the retry succeeds.
 TEST(McuPathTest, AnMcuAnswerThatDiffersFromTheAwaitedOneFailsItsPacket) {
-    const ByteVector image = embeddedImage(134);
+    const ByteVector image = embeddedImage(kRegularMcuImage);
     char imageChecksum[4];
     std::snprintf(imageChecksum, sizeof imageChecksum, "%02x",
                   std::accumulate(image.begin(), image.end(), 0u) & 0xFF);

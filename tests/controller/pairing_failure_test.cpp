@@ -29,7 +29,7 @@ TEST(PairingFailureTest, AFailedPairingWaitsForTheUserAndNeverReflashesByItself)
         "  Pairing id could not be delivered to the dongle; the devices are not reset\n"));
     EXPECT_TRUE(rig.inProgressFlag());
     // The chips were updated and stay as they are: in application mode, not reset, on the bus.
-    EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(131)));
+    EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(kRegularDongleImage)));
     EXPECT_TRUE(rig.world().headset().onBus());
     EXPECT_TRUE(rig.world().dongle().onBus());
 

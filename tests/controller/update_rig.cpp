@@ -43,7 +43,7 @@ void UpdateRig::stopProgram() {
     dialog.setTimerHandler({});
 }
 
-bool UpdateRig::runUntilState(int state, std::chrono::milliseconds limit) {
+bool UpdateRig::runUntilState(DfuState state, std::chrono::milliseconds limit) {
     return dialog.runUntil([this, state] { return dlg_->state() == state; }, limit);
 }
 
@@ -67,14 +67,14 @@ bool UpdateRig::runUpdate(std::chrono::milliseconds limit) {
         limit);
 }
 
-std::vector<int> UpdateRig::statesEntered() const {
-    std::vector<int> states;
+std::vector<DfuState> UpdateRig::statesEntered() const {
+    std::vector<DfuState> states;
     for (const auto& line : trace_->messages()) {
         int from = 0;
         int to = 0;
         if (std::sscanf(line.c_str(), "CBrennicDFUDlg::SwitchToState() called from %d to %d", &from,
                         &to) == 2) {
-            states.push_back(to);
+            states.push_back(static_cast<DfuState>(to));
         }
     }
     return states;

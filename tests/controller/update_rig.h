@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,7 @@ public:
 
     // Serves the loop until `state` is entered (or the state is `state` already), or until
     // `limit` of virtual time has passed or nothing more can happen.
-    bool runUntilState(int state, std::chrono::milliseconds limit = 30min);
+    bool runUntilState(DfuState state, std::chrono::milliseconds limit = 30min);
     // Serves the loop until nothing more can happen or `limit` has passed.
     void runFor(std::chrono::milliseconds limit);
     void pressStart();
@@ -49,7 +50,7 @@ public:
     bool runUpdate(std::chrono::milliseconds limit = 30min);
 
     // Every state entered, in order, as the trace shows them.
-    std::vector<int> statesEntered() const;
+    std::vector<DfuState> statesEntered() const;
     bool traced(const std::string& line) const { return trace_->contains(line); }
     int countTraced(const std::string& line) const;
     // Each failed-packet dump as one text: its header line and the indented lines after it,
@@ -80,6 +81,27 @@ private:
     int entered_ = -1;
 };
 
+// The states a whole update enters from Start on when the MCU is skipped.
+inline const std::vector<DfuState> kUpdateStatesWithoutMcu = {DFU_STATE_READY,
+                                                              DFU_STATE_CHECK_VERSIONS,
+                                                              DFU_STATE_ENTER_HEADSET_BOOTLOADER,
+                                                              DFU_STATE_WAIT_HEADSET_BOOTLOADER,
+                                                              DFU_STATE_UPDATE_HEADSET,
+                                                              DFU_STATE_ENTER_DONGLE_BOOTLOADER,
+                                                              DFU_STATE_WAIT_DONGLE_BOOTLOADER,
+                                                              DFU_STATE_UPDATE_DONGLE,
+                                                              DFU_STATE_PREPARE_MCU,
+                                                              DFU_STATE_PAIR,
+                                                              DFU_STATE_SUCCESS};
+
+// Resource ids of the firmware images the build embeds.
+inline constexpr int kRegularDongleImage = 131;
+inline constexpr int kRegularHeadsetImage = 132;
+inline constexpr int kRegularMcuImage = 134;
+inline constexpr int kShroudDongleImage = 139;
+inline constexpr int kShroudHeadsetImage = 140;
+inline constexpr int kShroudMcuImage = 141;
+
 // The firmware images as the build embeds them.
 ByteVector embeddedImage(int id);
 bool memoryHolds(const ByteVector& memory, const ByteVector& image);
@@ -87,3 +109,12 @@ bool memoryHolds(const ByteVector& memory, const ByteVector& image);
 std::string hexDump(const ByteVector& bytes, std::size_t from, std::size_t count);
 
 }  // namespace zeltor::test
+
+namespace zeltor {
+
+// Failed expectations show states by name.
+inline void PrintTo(DfuState state, std::ostream* out) {
+    *out << dfuStateName(state);
+}
+
+}  // namespace zeltor

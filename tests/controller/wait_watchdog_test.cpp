@@ -71,8 +71,9 @@ TEST(WaitWatchdogTest, ADeviceThatNeverComesBackEndsTheWaitInAFailureAfterThreeM
         deviceOf(rig, c).unplug();
         deviceOf(rig, c).plug();
         ASSERT_TRUE(rig.runUntilState(DFU_STATE_SUCCESS, 30min));
-        EXPECT_TRUE(memoryHolds(rig.world().headset().eeprom(), embeddedImage(132)));
-        EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(131)));
+        EXPECT_TRUE(
+            memoryHolds(rig.world().headset().eeprom(), embeddedImage(kRegularHeadsetImage)));
+        EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(kRegularDongleImage)));
         EXPECT_EQ(rig.world().headset().pairingId(), rig.world().dongle().pairingId());
         EXPECT_FALSE(rig.inProgressFlag());
     }

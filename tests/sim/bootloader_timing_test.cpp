@@ -79,7 +79,9 @@ TEST(BootloaderTimingTest, WithoutAnyOneOfItsPausesAPlanFails) {
         EXPECT_FALSE(landed(c.image, device));
         if (c.refusedAt) {
             // The refusal is the host's to see, as a failed feature report.
-            EXPECT_TRUE(bench.trace.contains("HidD_SetFeature returned 31\n"));
+            EXPECT_TRUE(
+                bench.trace.contains("HidD_SetFeature returned 31 (A device attached to the system "
+                                     "is not functioning.)\n"));
         }
     }
 }
@@ -101,7 +103,8 @@ TEST(BootloaderTimingTest, TheResetFailsAtTheHostYetTheChipRestarts) {
         plan.back().m_PacketType = c.resetType;
         auto channel = bench.open(DeviceRole::AvneraHeadsetBootloader);
         EXPECT_EQ(sendPlan(*channel, plan), c.failedAt);
-        EXPECT_TRUE(bench.trace.contains("HidD_SetFeature returned 1167\n"));
+        EXPECT_TRUE(
+            bench.trace.contains("HidD_SetFeature returned 1167 (The device is not connected.)\n"));
         EXPECT_TRUE(landed(kLiteralHeadsetImage, bench.headset()));
         EXPECT_FALSE(bench.headset().onBus());
         bench.runFor(1200ms);

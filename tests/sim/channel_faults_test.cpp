@@ -56,7 +56,10 @@ TEST(ChannelFaultsTest, RefusedFeatureReportsFailAtTheirTrigger) {
             bench.runFor(20ms);  // the chip's time to take a data report, as the plan allows
         }
         EXPECT_EQ(refused, c.refused);
-        EXPECT_EQ(count(bench.trace.messages(), "HidD_SetFeature returned 31\n"), c.refused.size());
+        EXPECT_EQ(count(bench.trace.messages(),
+                        "HidD_SetFeature returned 31 (A device attached to the system is not "
+                        "functioning.)\n"),
+                  c.refused.size());
         EXPECT_EQ(bench.world().faultsActed().size(), c.refused.size());
         EXPECT_TRUE(bench.dongle().errors().empty()) << "a refused report never reaches the chip";
     }
@@ -67,7 +70,7 @@ TEST(ChannelFaultsTest, RefusedOutputReportFailsTheWrite) {
                    R"( "errorCode": 1}]})");
     auto mcu = bench.open(DeviceRole::ZeltorHeadsetMCU);
     EXPECT_TRUE(mcu->WriteReadReport(mcuVersionRequest(), 0x06, 100).empty());
-    EXPECT_TRUE(bench.trace.contains("WriteFile returned 1\n"));
+    EXPECT_TRUE(bench.trace.contains("WriteFile returned 1 (Incorrect function.)\n"));
     EXPECT_FALSE(mcu->WriteReadReport(mcuVersionRequest(), 0x06, 100).empty()) << "only once";
 }
 
@@ -154,7 +157,8 @@ TEST(ChannelFaultsTest, UnplugAtTheNthReportFailsThatReportAndLaterOnes) {
     EXPECT_TRUE(channel->SetFeature(setup));
     const auto pulled = bench.now();
     EXPECT_FALSE(channel->SetFeature(setup));
-    EXPECT_TRUE(bench.trace.contains("HidD_SetFeature returned 1167\n"));
+    EXPECT_TRUE(
+        bench.trace.contains("HidD_SetFeature returned 1167 (The device is not connected.)\n"));
     EXPECT_FALSE(channel->SetFeature(setup));
     EXPECT_FALSE(bench.headset().onBus());
     EXPECT_EQ(bench.world().faultsActed(),

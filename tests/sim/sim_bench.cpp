@@ -12,7 +12,7 @@ namespace zeltor::test {
 
 using std::chrono::milliseconds;
 
-void ChangeRecorder::onDeviceChange(const DeviceChange& change) {
+void ChangeRecorder::deviceChanged(const DeviceChange& change) {
     entries_.push_back({std::chrono::duration_cast<milliseconds>(clock_.now()), change});
 }
 

@@ -28,7 +28,7 @@ public:
     };
 
     explicit ChangeRecorder(const Clock& clock) : clock_(clock) {}
-    void onDeviceChange(const DeviceChange& change) override;
+    void deviceChanged(const DeviceChange& change) override;
     // When `path` last arrived, or was last removed; nothing when it never was.
     std::optional<std::chrono::milliseconds> lastArrival(const std::string& path) const;
     std::optional<std::chrono::milliseconds> lastRemoval(const std::string& path) const;

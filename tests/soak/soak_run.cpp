@@ -126,7 +126,7 @@ void runLikeAPerson(SoakRig& rig, int replugs, const std::function<bool()>& faul
             continue;  // the person goes on waiting as before
         }
         if (rig.dlg().state() != DFU_STATE_FAILED || replugs-- == 0 ||
-            rig.dlg().failedRetries() > 5) {
+            rig.dlg().failedRetries() > kMaxFailedRetries) {
             return;
         }
         rig.world().headset().unplug();

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "app/run_options.h"
 #include "hid/device_change.h"
 #include "support/log_capture.h"
@@ -68,8 +72,25 @@ TEST_F(DeviceUpdaterTest, WithoutVerboseOnlyTheOpenLineAndErrorsAreTraced) {
     channel_.SetFeature({0xFF});
     const std::vector<std::string> expected = {
         std::string("Device ") + kPath + " opened (handle=0x100, notifications=0x0)\n",
-        "HidD_SetFeature returned 31\n"};
+        "HidD_SetFeature returned 31 (A device attached to the system is not functioning.)\n"};
     EXPECT_EQ(capture_.messages(), expected);
+}
+
+// The simulated stack words its Windows codes as the system does; others read as their number.
+TEST_F(DeviceUpdaterTest, ARefusalIsTracedWithTheStacksWordsForItsCode) {
+    openChannel();
+    for (const auto& [code, line] : std::vector<std::pair<std::uint32_t, std::string>>{
+             {1, "HidD_SetFeature returned 1 (Incorrect function.)\n"},
+             {31,
+              "HidD_SetFeature returned 31 (A device attached to the system is not "
+              "functioning.)\n"},
+             {87, "HidD_SetFeature returned 87 (The parameter is incorrect.)\n"},
+             {1167, "HidD_SetFeature returned 1167 (The device is not connected.)\n"},
+             {5, "HidD_SetFeature returned 5 (error 5)\n"}}) {
+        device_.refuseFeature = code;
+        EXPECT_FALSE(channel_.SetFeature({0xFF}));
+        EXPECT_TRUE(capture_.contains(line)) << line;
+    }
 }
 
 struct VerifyCase {
@@ -179,7 +200,8 @@ TEST_F(DeviceUpdaterTest, ARefusedWriteIsTracedAndTheAnswerStillLookedFor) {
     device_.refuseOutput = kErrorGenFailure;
     const auto start = scheduler_.now();
     EXPECT_FALSE(channel_.WriteAndVerify({0x06}, {0x06, 0xBB}));
-    EXPECT_TRUE(capture_.contains("WriteFile returned 31\n"));
+    EXPECT_TRUE(capture_.contains(
+        "WriteFile returned 31 (A device attached to the system is not functioning.)\n"));
     EXPECT_EQ(scheduler_.now() - start, 3000ms);
     EXPECT_TRUE(channel_.WriteReadReport({0x06}, 0x06, 100).empty());
 }
@@ -240,7 +262,7 @@ TEST_F(DeviceUpdaterTest, FeatureReadKeepsTheBufferAndSetsTheId) {
 
 class CollectingSink final : public DeviceChangeSink {
 public:
-    void onDeviceChange(const DeviceChange& change) override { changes.push_back(change); }
+    void deviceChanged(const DeviceChange& change) override { changes.push_back(change); }
     std::vector<DeviceChange> changes;
 };
 
@@ -267,7 +289,7 @@ TEST_F(DeviceUpdaterTest, OpenCloseAndIdentity) {
     EXPECT_EQ(window.changes[0].eventType, DBT_DEVICEQUERYREMOVE);
     EXPECT_EQ(window.changes[0].handle, 0x100u);
     EXPECT_FALSE(channel_.WriteReport({0x06}));
-    EXPECT_TRUE(capture_.contains("WriteFile returned 1167\n"));
+    EXPECT_TRUE(capture_.contains("WriteFile returned 1167 (The device is not connected.)\n"));
 
     channel_.Close();
     EXPECT_FALSE(channel_.IsOpen());

@@ -1,4 +1,4 @@
-#include "platform/linux/locale_language.h"
+#include "platform/linux/locale_language_linux.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/application.h"
 #include "app/run_options.h"
 #include "support/log_capture.h"
 
@@ -153,6 +154,18 @@ TEST(RunOptionsTest, EveryArgumentIsTracedInOrder) {
     const std::vector<std::string> expected = {"Command Line:\n", "  [0]: /SHROUD\n",
                                                "  [1]: Grüße\n"};
     EXPECT_EQ(capture.messages(), expected);
+}
+
+// The summary names the period the step timer is armed with, not the switch's raw value.
+TEST(RunOptionsTest, TheSummaryShowsTheStepPeriodInEffect) {
+    for (const auto& [timer, line] : {std::pair{0, "  step period: 10 ms\n"},
+                                      {50, "  step period: 50 ms\n"},
+                                      {-20, "  step period: 10 ms\n"}}) {
+        SCOPED_TRACE(timer);
+        RunOptions options;
+        options.m_TimerMs = timer;
+        EXPECT_NE(describeRunOptions(options).find(line), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "protocol/avnera_commands.h"
+#include "protocol/mcu_commands.h"
 
 namespace zeltor {
 namespace {

@@ -35,7 +35,7 @@ void ConsoleRunner::actLikeTheUser() {
         controller_.OnOK();
         return;
     }
-    if (state == DFU_STATE_FAILED && controller_.failedRetries() > 5) {
+    if (state == DFU_STATE_FAILED && controller_.failedRetries() > kMaxFailedRetries) {
         exitCode_ = kExitFailed;
         controller_.OnCancel();
         return;

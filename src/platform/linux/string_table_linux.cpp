@@ -1,5 +1,5 @@
-#include "platform/linux/locale_language.h"
-#include "platform/linux/string_table_data.h"
+#include "platform/linux/locale_language_linux.h"
+#include "platform/linux/string_table_data_linux.h"
 #include "ui/product_text.h"
 
 namespace zeltor {

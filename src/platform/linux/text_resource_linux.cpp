@@ -1,5 +1,5 @@
 #include "firmware/text_resource.h"
-#include "platform/linux/embedded_resources.h"
+#include "platform/linux/embedded_resources_linux.h"
 
 namespace zeltor {
 

@@ -1,8 +1,8 @@
-#include "platform/linux/locale_language.h"
+#include "platform/linux/locale_language_linux.h"
 
 #include <cstdlib>
 
-#include "platform/linux/string_table_data.h"
+#include "platform/linux/string_table_data_linux.h"
 #include "ui/string_ids.h"
 
 namespace zeltor {

@@ -3,7 +3,7 @@
 
 #include "base/clock.h"
 #include "controller/brennic_dfu_dlg.h"
-#include "protocol/avnera_commands.h"
+#include "protocol/mcu_commands.h"
 #include "protocol/mcu_plan.h"
 #include "trace/trace_log.h"
 
