@@ -16,11 +16,11 @@ CBrennicDFUDlg::CBrennicDFUDlg(DialogHost& dialog, HidBackend& hid, HostServices
       m_Hid(hid),
       m_Host(host),
       m_Random(random),
-      m_ZeltorMCUUpdater(hid),
-      m_ZeltorHeadsetUpdater(hid),
-      m_ZeltorDongleUpdater(hid),
-      m_AvneraHeadsetUpdater(hid),
-      m_AvneraDongleUpdater(hid) {
+      m_ZeltorMCUUpdater(hid, g_RunOptions.m_Verbose),
+      m_ZeltorHeadsetUpdater(hid, g_RunOptions.m_Verbose),
+      m_ZeltorDongleUpdater(hid, g_RunOptions.m_Verbose),
+      m_AvneraHeadsetUpdater(hid, g_RunOptions.m_Verbose),
+      m_AvneraDongleUpdater(hid, g_RunOptions.m_Verbose) {
     g_LastUpdateFailed = isUpdateInProgress(m_Host);
     m_StepPeriodMs = effectiveStepPeriodMs(g_RunOptions);
     if (g_RunOptions.m_Log) {

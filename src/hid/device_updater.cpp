@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/run_options.h"
 #include "base/clock.h"
 #include "base/text.h"
 #include "trace/trace_log.h"
@@ -19,8 +18,8 @@ ByteVector sizedTo(const ByteVector& request, std::size_t length) {
 
 }  // namespace
 
-void DumpReport(const char* label, const ByteVector& bytes) {
-    if (!g_RunOptions.m_Verbose) {
+void cDeviceUpdater::DumpReport(const char* label, const ByteVector& bytes) const {
+    if (!m_Verbose) {
         return;
     }
     TraceBytes(label, bytes);

@@ -24,7 +24,8 @@ public:
     // input queue a HID driver keeps (Windows allows 512), so a queue is always looked through.
     static constexpr std::uint32_t kQueuedReportsAfterTimeout = 512;
 
-    explicit cDeviceUpdater(HidBackend& backend) : m_Backend(backend) {}
+    // `verbose` hex-dumps every report into the trace, as /VERBOSE asks.
+    cDeviceUpdater(HidBackend& backend, bool verbose) : m_Backend(backend), m_Verbose(verbose) {}
     ~cDeviceUpdater() { Close(); }
     cDeviceUpdater(const cDeviceUpdater&) = delete;
     cDeviceUpdater& operator=(const cDeviceUpdater&) = delete;
@@ -61,15 +62,16 @@ private:
     // Sends the request as an output report cut or padded to its length, after the dump.
     HidTransfer writeOutput(const ByteVector& request, std::uint32_t waitMs);
 
+    // The "label: xx xx ..." dump of a report, when the channel is verbose.
+    void DumpReport(const char* label, const ByteVector& bytes) const;
+
     HidBackend& m_Backend;
+    bool m_Verbose;
     HidHandle m_hDevice = 0;
     HidAttributes m_Attributes;
     HidCaps m_Caps;
     std::string m_DevicePath;
     HidRegistration m_hNotify = 0;
 };
-
-// The "label: xx xx ..." dump of a report with /VERBOSE, one trace call per byte.
-void DumpReport(const char* label, const ByteVector& bytes);
 
 }  // namespace zeltor

@@ -82,7 +82,7 @@ std::string SimBench::pathOf(DeviceRole role) {
 }
 
 std::unique_ptr<cDeviceUpdater> SimBench::open(DeviceRole role) {
-    auto channel = std::make_unique<cDeviceUpdater>(bus);
+    auto channel = std::make_unique<cDeviceUpdater>(bus, false);
     EXPECT_TRUE(channel->Open(pathOf(role), nullptr)) << "no collection of that role present";
     return channel;
 }

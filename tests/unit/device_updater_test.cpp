@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/run_options.h"
 #include "hid/device_change.h"
 #include "support/log_capture.h"
 #include "support/scripted_collection.h"
@@ -25,10 +24,7 @@ protected:
         backend_.attach(device_);
         work_.drain();
     }
-    ~DeviceUpdaterTest() override {
-        g_RunOptions = RunOptions{};
-        setActiveClock(nullptr);
-    }
+    ~DeviceUpdaterTest() override { setActiveClock(nullptr); }
     void openChannel() { ASSERT_TRUE(channel_.Open(kPath, nullptr)); }
     std::vector<std::string> tracedWithout(const std::string& prefix) const {
         std::vector<std::string> lines;
@@ -45,16 +41,16 @@ protected:
     test::PostedWork work_;
     SimHidBackend backend_{scheduler_, work_.poster()};
     test::ScriptedCollection device_{backend_, kPath, {12, 0x2F5A, 0x5C1B, 0x0100}, kMcuCaps};
-    cDeviceUpdater channel_{backend_};
+    cDeviceUpdater channel_{backend_, false};
     test::TraceCapture capture_;
 };
 
 TEST_F(DeviceUpdaterTest, ReportsAreCutOrPaddedButDumpedAsPassed) {
-    g_RunOptions.m_Verbose = true;
-    openChannel();
-    ASSERT_TRUE(channel_.WriteReport({0x06, 0x88, 0x07}));
-    ASSERT_TRUE(channel_.WriteReport({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
-    ASSERT_TRUE(channel_.SetFeature({0xFF, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06}));
+    cDeviceUpdater verbose(backend_, true);
+    ASSERT_TRUE(verbose.Open(kPath, nullptr));
+    ASSERT_TRUE(verbose.WriteReport({0x06, 0x88, 0x07}));
+    ASSERT_TRUE(verbose.WriteReport({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    ASSERT_TRUE(verbose.SetFeature({0xFF, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06}));
     EXPECT_EQ(device_.outputs[0], (ByteVector{0x06, 0x88, 0x07, 0, 0, 0, 0, 0}));
     EXPECT_EQ(device_.outputs[1], (ByteVector{1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_EQ(device_.features[0], (ByteVector{0xFF, 1, 2, 3, 4, 5}));
@@ -143,7 +139,7 @@ TEST_F(DeviceUpdaterTest, AShortAnswerFailsTheMatch) {
     tiny.InputReportByteLength = 3;
     test::ScriptedCollection small(backend_, "small", {12, 0x2F5A, 0x5C1B, 1}, tiny);
     backend_.attach(small);
-    cDeviceUpdater channel(backend_);
+    cDeviceUpdater channel(backend_, false);
     ASSERT_TRUE(channel.Open("small", nullptr));
     small.answers = {{0x06, 0xBB, 0x03}};
     EXPECT_FALSE(channel.WriteAndVerify({0x06}, {0x06, 0xBB, 0x03, 0x02}));
@@ -249,15 +245,15 @@ TEST_F(DeviceUpdaterTest, PacketsRunAsTheirTypeRequires) {
 }
 
 TEST_F(DeviceUpdaterTest, FeatureReadKeepsTheBufferAndSetsTheId) {
-    g_RunOptions.m_Verbose = true;
-    openChannel();
+    cDeviceUpdater verbose(backend_, true);
+    ASSERT_TRUE(verbose.Open(kPath, nullptr));
     device_.featureAnswer = ByteVector{0xFF, 0x11, 0x22};
     ByteVector buffer{0x00};
-    ASSERT_TRUE(channel_.GetFeature(0xFF, buffer));
+    ASSERT_TRUE(verbose.GetFeature(0xFF, buffer));
     EXPECT_EQ(buffer, (ByteVector{0xFF, 0x11, 0x22, 0, 0, 0}));
     EXPECT_TRUE(capture_.contains("GF: "));
     device_.featureAnswer.reset();
-    EXPECT_FALSE(channel_.GetFeature(0xFF, buffer));
+    EXPECT_FALSE(verbose.GetFeature(0xFF, buffer));
 }
 
 class CollectingSink final : public DeviceChangeSink {

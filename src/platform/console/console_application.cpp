@@ -16,7 +16,6 @@
 #include "firmware/resource_images.h"
 #include "host/documents_folder.h"
 #include "platform/console/console_runner.h"
-#include "platform/linux/timer_slack_linux.h"
 #include "sim/headless_dialog_host.h"
 #include "sim/scenario/scenario_json.h"
 #include "sim/scenario/sim_world.h"
@@ -152,7 +151,6 @@ int runSimulated(const FrontEndOptions& frontEnd) {
 }  // namespace
 
 int runConsoleApplication(std::uint32_t count, const char* const* arguments) {
-    tightenTimerSlack();
     parseCommandLine(count, arguments, &g_RunOptions);
     const FrontEndOptions frontEnd = parseFrontEndOptions(count, arguments);
     if (!frontEnd.simulate) {
