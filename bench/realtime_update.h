@@ -10,7 +10,7 @@
 #include "sim/scenario/sim_world.h"
 #include "sim/sim_hid_backend.h"
 #include "sim/sim_host_services.h"
-#include "sim/sim_scheduler.h"
+#include "ui/event_clock.h"
 
 namespace zeltor::bench {
 
@@ -19,7 +19,7 @@ namespace zeltor::bench {
 class RealTimeUpdate {
 public:
     enum class Outcome { Finished, Failed, Stalled, TimedOut };
-    using Nanoseconds = SimScheduler::Nanoseconds;
+    using Nanoseconds = EventClock::Nanoseconds;
     // Told the time each step of the loop began and ended.
     using StepObserver = std::function<void(Nanoseconds began, Nanoseconds ended)>;
 
@@ -36,7 +36,7 @@ public:
     const CBrennicDFUDlg& controller() const { return *controller_; }
 
 private:
-    SimScheduler scheduler_{SimScheduler::Mode::RealTime};
+    EventClock scheduler_{EventClock::Mode::RealTime};
     HeadlessDialogHost dialog_{scheduler_};
     SimHidBackend bus_{scheduler_, dialog_.poster()};
     SimHostServices host_{scheduler_};

@@ -43,11 +43,11 @@ HidTransfer described(HidTransfer transfer) {
 
 }  // namespace
 
-SimHidBackend::SimHidBackend(SimScheduler& scheduler, Post post)
+SimHidBackend::SimHidBackend(EventClock& scheduler, Post post)
     : scheduler_(scheduler), post_(std::move(post)) {}
 
 SimHidBackend::~SimHidBackend() {
-    for (const SimScheduler::EventId id : writesUnderWay_) {
+    for (const EventClock::EventId id : writesUnderWay_) {
         scheduler_.cancel(id);
     }
 }
@@ -206,7 +206,7 @@ HidTransfer SimHidBackend::writeOutputReport(HidHandle handle, const ByteVector&
     // The device takes the report when the transfer completes, whether or not the host still
     // waits for it then; a handle closed or a device gone by then loses it.
     auto result = std::make_shared<std::optional<HidTransfer>>();
-    auto id = std::make_shared<SimScheduler::EventId>();
+    auto id = std::make_shared<EventClock::EventId>();
     *id = scheduler_.scheduleAt(state->writesDone, [this, handle, report, result, id] {
         writesUnderWay_.erase(*id);
         OpenHandle* target = live(handle);

@@ -10,7 +10,7 @@
 #include "hid/device_change.h"
 #include "hid/hid_backend.h"
 #include "sim/sim_collection.h"
-#include "sim/sim_scheduler.h"
+#include "ui/event_clock.h"
 
 namespace zeltor {
 
@@ -24,7 +24,7 @@ public:
     // Input reports a handle buffers before the oldest are dropped, as HID drivers do.
     static constexpr std::size_t kInputBufferReports = 32;
 
-    SimHidBackend(SimScheduler& scheduler, Post post);
+    SimHidBackend(EventClock& scheduler, Post post);
     ~SimHidBackend();
     SimHidBackend(const SimHidBackend&) = delete;
     SimHidBackend& operator=(const SimHidBackend&) = delete;
@@ -37,7 +37,7 @@ public:
     bool isAttached(const SimCollection& collection) const;
     // Delivers an input report to every handle open on the collection.
     void queueInput(const SimCollection& collection, const ByteVector& report);
-    SimScheduler& scheduler() { return scheduler_; }
+    EventClock& scheduler() { return scheduler_; }
 
     // HidBackend
     std::vector<std::string> enumerateInterfaces() override;
@@ -59,7 +59,7 @@ private:
         SimCollection* collection;  // null once the device has gone
         std::deque<ByteVector> input;
         // When the handle's last output report reaches the device; writes go out in order.
-        SimScheduler::Nanoseconds writesDone{0};
+        EventClock::Nanoseconds writesDone{0};
     };
     struct Registration {
         HidHandle handle;
@@ -71,13 +71,13 @@ private:
     void notify(DeviceChangeSink* sink, DeviceChange change);
     void notifyInterface(std::uint32_t eventType, const SimCollection& collection);
 
-    SimScheduler& scheduler_;
+    EventClock& scheduler_;
     Post post_;
     DeviceChangeSink* interfaceSink_ = nullptr;
     std::vector<SimCollection*> present_;  // in attach order, as enumeration lists them
     std::map<HidHandle, OpenHandle> handles_;
     std::map<HidRegistration, Registration> registrations_;
-    std::set<SimScheduler::EventId> writesUnderWay_;
+    std::set<EventClock::EventId> writesUnderWay_;
     HidHandle nextHandle_ = 0x100;
     HidRegistration nextRegistration_ = 0x5000;
 };

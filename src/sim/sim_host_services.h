@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/host_services.h"
-#include "sim/sim_scheduler.h"
+#include "ui/event_clock.h"
 
 namespace zeltor {
 
@@ -29,7 +29,7 @@ public:
         int show;
     };
 
-    explicit SimHostServices(SimScheduler& scheduler) : scheduler_(scheduler) {}
+    explicit SimHostServices(EventClock& scheduler) : scheduler_(scheduler) {}
 
     // A few processes every Windows machine runs, none of them the companion program. A real
     // snapshot is never empty; an empty `processes` stands for one whose first entry cannot be
@@ -74,7 +74,7 @@ private:
     using KeyId = std::pair<RegistryHive, std::string>;
     static KeyId keyId(RegistryHive hive, const std::string& key);
 
-    SimScheduler& scheduler_;
+    EventClock& scheduler_;
     std::map<KeyId, std::map<std::string, RegistryValue>> registry_;
     std::set<KeyId> denied_;
 };

@@ -12,9 +12,9 @@
 #include "sim/scenario/sim_world.h"
 #include "sim/sim_hid_backend.h"
 #include "sim/sim_host_services.h"
-#include "sim/sim_scheduler.h"
 #include "support/log_capture.h"
 #include "support/sim_run_globals.h"
+#include "ui/event_clock.h"
 
 namespace zeltor::test {
 
@@ -63,7 +63,7 @@ private:
     std::unique_ptr<TraceCapture> trace_;
 
 public:
-    SimScheduler scheduler;
+    EventClock scheduler;
 
 private:
     // The scheduler is the clock every wait goes through, the channel's included.

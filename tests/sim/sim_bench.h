@@ -13,9 +13,9 @@
 #include "sim/scenario/scenario.h"
 #include "sim/scenario/sim_world.h"
 #include "sim/sim_hid_backend.h"
-#include "sim/sim_scheduler.h"
 #include "support/log_capture.h"
 #include "support/posted_work.h"
+#include "ui/event_clock.h"
 
 namespace zeltor::test {
 
@@ -60,7 +60,7 @@ public:
     std::unique_ptr<cDeviceUpdater> open(DeviceRole role);
 
     TraceCapture trace;
-    SimScheduler scheduler;
+    EventClock scheduler;
     PostedWork posts;
     SimHidBackend bus;
     ChangeRecorder changes;

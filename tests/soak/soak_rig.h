@@ -8,9 +8,9 @@
 #include "sim/scenario/sim_world.h"
 #include "sim/sim_hid_backend.h"
 #include "sim/sim_host_services.h"
-#include "sim/sim_scheduler.h"
 #include "soak/write_counting_hid.h"
 #include "support/sim_run_globals.h"
+#include "ui/event_clock.h"
 
 namespace zeltor::soak {
 
@@ -39,7 +39,7 @@ public:
     void runFor(std::chrono::milliseconds limit);
 
 private:
-    SimScheduler scheduler_;
+    EventClock scheduler_;
     test::SimRunGlobals globals_{scheduler_};
     HeadlessDialogHost dialog_{scheduler_};
     SimHidBackend bus_{scheduler_, dialog_.poster()};

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/bytes.h"
-#include "sim/virtual_clock.h"
+#include "base/virtual_clock.h"
 
 namespace zeltor::test {
 

@@ -60,7 +60,7 @@ struct ViewedDialog {
         return std::string(buffer, size);
     }
 
-    SimScheduler scheduler;
+    EventClock scheduler;
     HeadlessDialogHost dialog{scheduler};
     char* buffer = nullptr;
     std::size_t size = 0;

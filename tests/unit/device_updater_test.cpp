@@ -37,7 +37,7 @@ protected:
     }
 
     static constexpr const char* kPath = "\\\\?\\hid#vid_2f5a&pid_5c1b&mi_03&col02#1";
-    SimScheduler scheduler_;
+    EventClock scheduler_;
     test::PostedWork work_;
     SimHidBackend backend_{scheduler_, work_.poster()};
     test::ScriptedCollection device_{backend_, kPath, {12, 0x2F5A, 0x5C1B, 0x0100}, kMcuCaps};

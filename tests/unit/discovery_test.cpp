@@ -22,7 +22,7 @@ constexpr HidCaps caps(std::uint16_t usagePage, std::uint16_t usage = 1) {
 }
 
 TEST(DiscoveryTest, FindsExactlyTheFiveRolesAmongOtherDevices) {
-    SimScheduler scheduler;
+    EventClock scheduler;
     test::PostedWork work;
     SimHidBackend backend(scheduler, work.poster());
     const Present devices[] = {
@@ -67,7 +67,7 @@ TEST(DiscoveryTest, FindsExactlyTheFiveRolesAmongOtherDevices) {
 }
 
 TEST(DiscoveryTest, NoDevicesMeansNoArrivals) {
-    SimScheduler scheduler;
+    EventClock scheduler;
     test::PostedWork work;
     SimHidBackend backend(scheduler, work.poster());
     int arrivals = 0;

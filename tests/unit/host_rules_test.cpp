@@ -17,7 +17,7 @@ const std::string kBanner = std::string(73, '*') + "\n";
 
 class HostRulesTest : public ::testing::Test {
 protected:
-    SimScheduler scheduler_;
+    EventClock scheduler_;
     SimHostServices host_{scheduler_};
     test::TraceCapture capture_;
 };

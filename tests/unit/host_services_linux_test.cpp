@@ -177,7 +177,7 @@ TEST_F(LinuxHostTest, TextValuesAreMeasuredInUtf16UnitsOnEveryBackend) {
         {"129 characters beyond the BMP (258 units)", repeated("\xF0\x9F\x8E\xA7", 129), true},
         {"130 characters beyond the BMP (260 units)", repeated("\xF0\x9F\x8E\xA7", 130), false},
     };
-    SimScheduler scheduler;
+    EventClock scheduler;
     SimHostServices sim(scheduler);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

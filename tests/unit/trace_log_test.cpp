@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/text.h"
-#include "sim/virtual_clock.h"
+#include "base/virtual_clock.h"
 #include "support/log_capture.h"
 #include "trace/run_log.h"
 

@@ -1,11 +1,47 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
+
+#include "base/c_random.h"
+#include "hid/hid_backend.h"
+#include "host/host_services.h"
+#include "ui/message_loop.h"
 
 namespace zeltor {
 
-// The program in a terminal: parses the switches, takes the single-instance lock, builds the
-// devices (simulated with /SIMULATE) and runs the update. Returns the exit code.
-int runConsoleApplication(std::uint32_t count, const char* const* arguments);
+struct FrontEndOptions;
+
+// What the console front end runs an update against: the devices' HID stack, the host, and the
+// loop (with its clock) that they post their notifications to. The program's entry point builds
+// it, from the simulation or from the platform's real backends; the front end is the same.
+struct ConsoleWorld {
+    MessageLoop& loop;
+    HidBackend& hid;
+    HostServices& host;
+    CRandom& random;
+    // Plays the person who unplugs and replugs the headset after a failure; false (or empty)
+    // where the person at the desk has to do it.
+    std::function<bool()> replugHeadset;
+    // A line that judges the run once it is over (the simulation's verdict); empty for none.
+    std::function<std::string()> verdict;
+};
+
+// Runs one update in the terminal against `world`, says where the log went, and returns the exit
+// code.
+int runConsoleUpdate(ConsoleWorld& world);
+
+// Builds a world for the front end's options and runs the update in it; returns the exit code.
+using ConsoleWorldRunner = std::function<int(const FrontEndOptions&)>;
+
+// The program in a terminal: parses the switches, takes the single-instance lock and runs the
+// update in the simulated world (/SIMULATE) or the real one. An empty runner is a world this
+// build does not have. Returns the exit code.
+int runConsoleApplication(std::uint32_t count, const char* const* arguments,
+                          const ConsoleWorldRunner& simulated, const ConsoleWorldRunner& real);
+
+// Says on standard error why the program cannot start; returns the exit code for it.
+int consoleCannotStart(const std::string& message);
 
 }  // namespace zeltor

@@ -4,12 +4,12 @@
 
 namespace zeltor {
 
-ConsoleRunner::ConsoleRunner(CBrennicDFUDlg& controller, HeadlessDialogHost& dialog,
-                             SimScheduler& scheduler, ConsoleView& view, ConsoleInput& input,
-                             Hooks hooks)
+ConsoleRunner::ConsoleRunner(CBrennicDFUDlg& controller, DialogModel& dialog, MessageLoop& loop,
+                             ConsoleView& view, ConsoleInput& input, Hooks hooks)
     : controller_(controller),
       dialog_(dialog),
-      scheduler_(scheduler),
+      loop_(loop),
+      clock_(loop.clock()),
       view_(view),
       input_(input),
       hooks_(std::move(hooks)),
@@ -40,7 +40,7 @@ void ConsoleRunner::actLikeTheUser() {
         controller_.OnCancel();
         return;
     }
-    if (state == DFU_STATE_FAILED && dialog_.pendingWork() == 0 &&
+    if (state == DFU_STATE_FAILED && loop_.pendingWork() == 0 &&
         replugPromptedAt_ != controller_.failedRetries()) {
         // The dialog asks for the headset to be replugged; the update goes on when it is.
         replugPromptedAt_ = controller_.failedRetries();
@@ -53,12 +53,12 @@ void ConsoleRunner::actLikeTheUser() {
 }
 
 bool ConsoleRunner::waitForSomething() {
-    const auto next = scheduler_.nextEventTime();
+    const auto next = clock_.nextEventTime();
     std::optional<std::chrono::nanoseconds> timeout;
     if (next) {
-        timeout = scheduler_.mode() == SimScheduler::Mode::Virtual
-                      ? SimScheduler::Nanoseconds(0)
-                      : std::max(*next - scheduler_.now(), SimScheduler::Nanoseconds(0));
+        timeout = clock_.mode() == EventClock::Mode::Virtual
+                      ? EventClock::Nanoseconds(0)
+                      : std::max(*next - clock_.now(), EventClock::Nanoseconds(0));
     } else if (!interactive_ && !controller_.canClose()) {
         // Nothing is scheduled, nobody can type, and the dialog may not close: nothing will
         // ever change.
@@ -100,10 +100,10 @@ bool ConsoleRunner::waitForSomething() {
     }
     if (next) {
         // In real time only what is due runs: an early wake-up must not sleep past the input.
-        if (scheduler_.mode() == SimScheduler::Mode::Virtual) {
-            scheduler_.runNextEvent();
+        if (clock_.mode() == EventClock::Mode::Virtual) {
+            clock_.runNextEvent();
         } else {
-            scheduler_.runUntil(scheduler_.now());
+            clock_.runUntil(clock_.now());
         }
     }
     return true;
@@ -115,8 +115,8 @@ int ConsoleRunner::run() {
         if (dialog_.ended()) {
             break;
         }
-        if (dialog_.pendingWork() > 0) {
-            dialog_.runOnce();
+        if (loop_.pendingWork() > 0) {
+            loop_.runOnce();
             view_.flush();
             continue;
         }

@@ -5,8 +5,8 @@
 #include "controller/brennic_dfu_dlg.h"
 #include "platform/console/console_input.h"
 #include "platform/console/console_view.h"
-#include "sim/headless_dialog_host.h"
-#include "sim/sim_scheduler.h"
+#include "ui/dialog_model.h"
+#include "ui/message_loop.h"
 
 namespace zeltor {
 
@@ -27,7 +27,7 @@ public:
         std::function<bool()> replugHeadset;
     };
 
-    ConsoleRunner(CBrennicDFUDlg& controller, HeadlessDialogHost& dialog, SimScheduler& scheduler,
+    ConsoleRunner(CBrennicDFUDlg& controller, DialogModel& dialog, MessageLoop& loop,
                   ConsoleView& view, ConsoleInput& input, Hooks hooks);
 
     // Runs until the dialog ends; returns the exit code.
@@ -38,8 +38,9 @@ private:
     bool waitForSomething();
 
     CBrennicDFUDlg& controller_;
-    HeadlessDialogHost& dialog_;
-    SimScheduler& scheduler_;
+    DialogModel& dialog_;
+    MessageLoop& loop_;
+    EventClock& clock_;
     ConsoleView& view_;
     ConsoleInput& input_;
     Hooks hooks_;

@@ -21,7 +21,7 @@ std::string plainLinkText(const std::string& markup) {
     return markup.substr(0, start) + text + " (" + url + ")" + markup.substr(textEnd + 4);
 }
 
-ConsoleView::ConsoleView(const HeadlessDialogHost& dialog, std::FILE* out, bool terminal)
+ConsoleView::ConsoleView(const DialogModel& dialog, std::FILE* out, bool terminal)
     : dialog_(dialog), out_(out), terminal_(terminal) {}
 
 void ConsoleView::showHeader() {

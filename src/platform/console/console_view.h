@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "sim/headless_dialog_host.h"
+#include "ui/dialog_model.h"
 
 namespace zeltor {
 
@@ -13,7 +13,7 @@ namespace zeltor {
 // redrawn in place (plain lines, no control characters, when the output is not a terminal).
 class ConsoleView {
 public:
-    ConsoleView(const HeadlessDialogHost& dialog, std::FILE* out, bool terminal);
+    ConsoleView(const DialogModel& dialog, std::FILE* out, bool terminal);
 
     // Prints the fixed texts once the dialog has them.
     void showHeader();
@@ -30,7 +30,7 @@ private:
     void drawProgress();
     void endProgressLine();
 
-    const HeadlessDialogHost& dialog_;
+    const DialogModel& dialog_;
     std::FILE* out_;
     bool terminal_;
     std::string lastInstructions_;

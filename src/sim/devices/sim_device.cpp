@@ -255,12 +255,12 @@ void SimDevice::armTimedFaults(SimDeviceCollection& collection) {
 
 void SimDevice::startFlood(SimDeviceCollection& collection, const SimFault& fault) {
     const auto until = fault.floodForMs ? bus_.scheduler().now() + milliseconds(*fault.floodForMs)
-                                        : SimScheduler::Nanoseconds::max();
+                                        : EventClock::Nanoseconds::max();
     flood(collection, fault, appearance_, until, 0);
 }
 
 void SimDevice::flood(SimDeviceCollection& collection, const SimFault& fault,
-                      std::uint64_t appearance, SimScheduler::Nanoseconds until,
+                      std::uint64_t appearance, EventClock::Nanoseconds until,
                       std::uint8_t sequence) {
     if (appearance != appearance_ || bus_.scheduler().now() >= until) {
         return;

@@ -84,7 +84,7 @@ private:
     // Input reports of another id at the fault's rate, while this appearance lasts.
     void startFlood(SimDeviceCollection& collection, const SimFault& fault);
     void flood(SimDeviceCollection& collection, const SimFault& fault, std::uint64_t appearance,
-               SimScheduler::Nanoseconds until, std::uint8_t sequence);
+               EventClock::Nanoseconds until, std::uint8_t sequence);
     std::vector<SimDeviceCollection*> collectionsIn(SimDeviceMode mode);
 
     const SimDeviceProfile& profile_;
@@ -100,7 +100,7 @@ private:
     AvneraBootloader bootloader_;
     std::unique_ptr<SimMcu> mcu_;
     ByteVector featureAnswer_;  // what the next feature read of the chip returns
-    SimScheduler::Nanoseconds featureAnswerReady_{0};
+    EventClock::Nanoseconds featureAnswerReady_{0};
     SimDeviceMode mode_;
     bool onBus_ = false;
     std::uint64_t appearance_ = 0;  // timed faults and floods end when the device leaves

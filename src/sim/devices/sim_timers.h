@@ -5,7 +5,7 @@
 #include <functional>
 #include <map>
 
-#include "sim/sim_scheduler.h"
+#include "ui/event_clock.h"
 
 namespace zeltor {
 
@@ -15,18 +15,18 @@ class SimTimers {
 public:
     using Token = std::uint64_t;
 
-    explicit SimTimers(SimScheduler& scheduler) : scheduler_(scheduler) {}
+    explicit SimTimers(EventClock& scheduler) : scheduler_(scheduler) {}
     ~SimTimers();
     SimTimers(const SimTimers&) = delete;
     SimTimers& operator=(const SimTimers&) = delete;
 
     Token after(std::chrono::milliseconds delay, std::function<void()> event);
     void cancel(Token token);
-    SimScheduler& scheduler() { return scheduler_; }
+    EventClock& scheduler() { return scheduler_; }
 
 private:
-    SimScheduler& scheduler_;
-    std::map<Token, SimScheduler::EventId> pending_;
+    EventClock& scheduler_;
+    std::map<Token, EventClock::EventId> pending_;
     Token next_ = 1;
 };
 

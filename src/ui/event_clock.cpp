@@ -1,22 +1,22 @@
-#include "sim/sim_scheduler.h"
+#include "ui/event_clock.h"
 
-#include "sim/virtual_clock.h"
+#include "base/virtual_clock.h"
 
 #include <thread>
 
 namespace zeltor {
 
-SimScheduler::SimScheduler(Mode mode, LocalDateTime start) : mode_(mode), start_(start) {
+EventClock::EventClock(Mode mode, LocalDateTime start) : mode_(mode), start_(start) {
     if (mode_ == Mode::RealTime) {
         realOrigin_ = systemClock().now();
     }
 }
 
-SimScheduler::Nanoseconds SimScheduler::now() const {
+EventClock::Nanoseconds EventClock::now() const {
     return mode_ == Mode::Virtual ? virtualNow_ : systemClock().now() - realOrigin_;
 }
 
-LocalDateTime SimScheduler::localDateTime() const {
+LocalDateTime EventClock::localDateTime() const {
     if (mode_ == Mode::RealTime) {
         return systemClock().localDateTime();
     }
@@ -25,22 +25,22 @@ LocalDateTime SimScheduler::localDateTime() const {
     return calendar.localDateTime();
 }
 
-void SimScheduler::sleepFor(std::chrono::milliseconds duration) {
+void EventClock::sleepFor(std::chrono::milliseconds duration) {
     runUntil(now() + duration);
 }
 
-SimScheduler::EventId SimScheduler::scheduleAt(Nanoseconds time, std::function<void()> event) {
+EventClock::EventId EventClock::scheduleAt(Nanoseconds time, std::function<void()> event) {
     const EventId id = nextId_++;
     agenda_.emplace(std::make_pair(time, id), std::move(event));
     return id;
 }
 
-SimScheduler::EventId SimScheduler::scheduleAfter(std::chrono::milliseconds delay,
-                                                  std::function<void()> event) {
+EventClock::EventId EventClock::scheduleAfter(std::chrono::milliseconds delay,
+                                              std::function<void()> event) {
     return scheduleAt(now() + delay, std::move(event));
 }
 
-void SimScheduler::cancel(EventId id) {
+void EventClock::cancel(EventId id) {
     for (auto it = agenda_.begin(); it != agenda_.end(); ++it) {
         if (it->first.second == id) {
             agenda_.erase(it);
@@ -49,14 +49,14 @@ void SimScheduler::cancel(EventId id) {
     }
 }
 
-std::optional<SimScheduler::Nanoseconds> SimScheduler::nextEventTime() const {
+std::optional<EventClock::Nanoseconds> EventClock::nextEventTime() const {
     if (agenda_.empty()) {
         return std::nullopt;
     }
     return agenda_.begin()->first.first;
 }
 
-void SimScheduler::waitUntil(Nanoseconds time) {
+void EventClock::waitUntil(Nanoseconds time) {
     if (mode_ == Mode::Virtual) {
         if (time > virtualNow_) {
             virtualNow_ = time;
@@ -70,14 +70,14 @@ void SimScheduler::waitUntil(Nanoseconds time) {
     }
 }
 
-void SimScheduler::runDue() {
+void EventClock::runDue() {
     while (!agenda_.empty() && agenda_.begin()->first.first <= now()) {
         auto node = agenda_.extract(agenda_.begin());
         node.mapped()();
     }
 }
 
-bool SimScheduler::runUntil(Nanoseconds deadline, const std::function<bool()>& done) {
+bool EventClock::runUntil(Nanoseconds deadline, const std::function<bool()>& done) {
     runDue();
     for (;;) {
         if (done && done()) {
@@ -95,7 +95,7 @@ bool SimScheduler::runUntil(Nanoseconds deadline, const std::function<bool()>& d
     return done && done();
 }
 
-bool SimScheduler::runNextEvent() {
+bool EventClock::runNextEvent() {
     const auto next = nextEventTime();
     if (!next) {
         return false;

@@ -1,4 +1,4 @@
-#include "sim/virtual_clock.h"
+#include "base/virtual_clock.h"
 
 #include <chrono>
 

@@ -11,18 +11,19 @@
 
 namespace zeltor {
 
-// The simulated world's time and its agenda of device events (a device coming back after a
-// reset, an answer arriving late). Whenever the program waits, due events run in time order.
-// In virtual mode a wait jumps straight to the next event, so minutes of an update pass in
-// milliseconds; in real-time mode the same agenda runs on the wall clock.
-class SimScheduler final : public Clock {
+// The program's time and its agenda of timed events: the loop's timer ticks, and in a simulated
+// world the devices' own (a device coming back after a reset, an answer arriving late). Whenever
+// the program waits, due events run in time order. In virtual mode a wait jumps straight to the
+// next event, so minutes of an update pass in milliseconds; in real-time mode the same agenda
+// runs on the wall clock.
+class EventClock final : public Clock {
 public:
     enum class Mode { Virtual, RealTime };
     using EventId = std::uint64_t;
     using Nanoseconds = std::chrono::nanoseconds;
 
-    explicit SimScheduler(Mode mode = Mode::Virtual,
-                          LocalDateTime start = LocalDateTime{2026, 1, 1, 12, 0, 0});
+    explicit EventClock(Mode mode = Mode::Virtual,
+                        LocalDateTime start = LocalDateTime{2026, 1, 1, 12, 0, 0});
 
     Nanoseconds now() const override;
     void sleepFor(std::chrono::milliseconds duration) override;
