@@ -7,15 +7,12 @@
 namespace zeltor::bench {
 
 RealTimeUpdate::RealTimeUpdate(const SimScenario& scenario, bool headsetOnly) {
-    g_RunOptions = RunOptions{};
-    g_RunOptions.m_SkipMCU = headsetOnly;
-    g_RunOptions.m_SkipDongle = headsetOnly;
-    g_LastUpdateFailed = false;
-    // The devices and the controller wait on the world's clock from their first moment.
-    setActiveClock(&scheduler_);
-    ResetTraceClock();
+    options_.m_SkipMCU = headsetOnly;
+    options_.m_SkipDongle = headsetOnly;
+    SetTraceClock(&scheduler_);
     world_ = std::make_unique<SimWorld>(bus_, scenario);
-    controller_ = std::make_unique<CBrennicDFUDlg>(dialog_, bus_, host_, random_);
+    controller_ =
+        std::make_unique<CBrennicDFUDlg>(dialog_, bus_, host_, random_, options_, scheduler_);
     dialog_.setTimerHandler([this](std::uint32_t id) { controller_->OnTimer(id); });
     controller_->OnInitDialog();
 }
@@ -23,8 +20,7 @@ RealTimeUpdate::RealTimeUpdate(const SimScenario& scenario, bool headsetOnly) {
 RealTimeUpdate::~RealTimeUpdate() {
     controller_.reset();
     world_.reset();
-    setActiveClock(nullptr);
-    g_RunOptions = RunOptions{};
+    SetTraceClock(nullptr);
 }
 
 RealTimeUpdate::Outcome RealTimeUpdate::run(const StepObserver& observe,

@@ -41,6 +41,7 @@ private:
     SimHidBackend bus_{scheduler_, dialog_.poster()};
     SimHostServices host_{scheduler_};
     CRandom random_;
+    RunOptions options_;
     std::unique_ptr<SimWorld> world_;
     std::unique_ptr<CBrennicDFUDlg> controller_;
 };

@@ -1,8 +1,9 @@
 #include "app/application.h"
 
 #include <cstdio>
+#include <functional>
+#include <optional>
 
-#include "host/documents_folder.h"
 #include "trace/run_log.h"
 #include "trace/trace_log.h"
 
@@ -33,7 +34,8 @@ std::string describeRunOptions(const RunOptions& o) {
     return text;
 }
 
-int runApplication(std::uint32_t count, const char* const* arguments) {
+int runApplication(std::uint32_t count, const char* const* arguments,
+                   const std::function<std::optional<std::string>()>& documentsFolder) {
     parseCommandLine(count, arguments, &g_RunOptions);
     if (g_RunOptions.m_Log) {
         OpenRunLog(documentsFolder());

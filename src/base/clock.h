@@ -28,10 +28,6 @@ public:
     virtual LocalDateTime localDateTime() const = 0;
 };
 
-// The process's clock: the platform's real clock unless a virtual one has been installed.
-Clock& activeClock();
-// Installs `clock` (which must outlive its use); nullptr returns to the real clock.
-void setActiveClock(Clock* clock);
 // The platform's real clock.
 Clock& systemClock();
 

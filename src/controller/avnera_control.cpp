@@ -14,7 +14,7 @@ std::uint8_t CBrennicDFUDlg::GetAvneraVersion(cDeviceUpdater& channel, std::uint
     if (!channel.SetFeature(avneraVersionRequest())) {
         return 0;
     }
-    activeClock().sleepFor(std::chrono::milliseconds(kAvneraVersionWaitMs));
+    m_Clock.sleepFor(std::chrono::milliseconds(kAvneraVersionWaitMs));
     ByteVector answer(1);
     if (!channel.GetFeature(kAvneraCommandReportId, answer)) {
         return 0;
@@ -76,9 +76,9 @@ std::uint32_t CBrennicDFUDlg::MakePairingId() {
 bool CBrennicDFUDlg::sendPairingId(std::uint32_t id, bool isDongle) {
     cDeviceUpdater& channel = isDongle ? m_ZeltorDongleUpdater : m_ZeltorHeadsetUpdater;
     const bool idSent = channel.SetFeature(avneraPairingIdReport(id, isDongle));
-    activeClock().sleepFor(std::chrono::milliseconds(kAvneraPairingPauseMs));
+    m_Clock.sleepFor(std::chrono::milliseconds(kAvneraPairingPauseMs));
     const bool confirmed = channel.SetFeature(avneraPairingConfirmReport());
-    activeClock().sleepFor(std::chrono::milliseconds(kAvneraPairingPauseMs));
+    m_Clock.sleepFor(std::chrono::milliseconds(kAvneraPairingPauseMs));
     return idSent && confirmed;
 }
 

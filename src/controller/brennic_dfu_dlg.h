@@ -32,7 +32,10 @@ struct DeviceEventRecord {
 // user-interface thread; inputs arrive through the dialog host one at a time.
 class CBrennicDFUDlg final : public DeviceChangeSink {
 public:
-    CBrennicDFUDlg(DialogHost& dialog, HidBackend& hid, HostServices& host, CRandom& random);
+    // `options` are the run's switches, which the controller also changes as the product does
+    // (the chooser's answer, a forced retry); every wait and pause goes through `clock`.
+    CBrennicDFUDlg(DialogHost& dialog, HidBackend& hid, HostServices& host, CRandom& random,
+                   RunOptions& options, Clock& clock);
     ~CBrennicDFUDlg() override;
     CBrennicDFUDlg(const CBrennicDFUDlg&) = delete;
     CBrennicDFUDlg& operator=(const CBrennicDFUDlg&) = delete;
@@ -140,6 +143,8 @@ private:
     HidBackend& m_Hid;
     HostServices& m_Host;
     CRandom& m_Random;
+    RunOptions& m_Options;
+    Clock& m_Clock;
 
     cDeviceUpdater m_ZeltorMCUUpdater;
     cDeviceUpdater m_ZeltorHeadsetUpdater;

@@ -135,8 +135,8 @@ bool CBrennicDFUDlg::roleArrived(DeviceRole role) {
                 return false;
             }
             if (m_State == DFU_STATE_WAIT_MCU) {
-                if (g_RunOptions.m_TestMCURetry) {
-                    g_RunOptions.m_TestMCURetry = false;
+                if (m_Options.m_TestMCURetry) {
+                    m_Options.m_TestMCURetry = false;
                     return false;
                 }
                 m_Dialog.killTimer(DFU_TIMER_WATCHDOG);

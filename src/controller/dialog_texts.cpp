@@ -79,10 +79,10 @@ void CBrennicDFUDlg::chooseHeadsetType() {
     const ChooserResult result = m_Dialog.runHeadsetChooser(LoadProductString(IDS_TITLE),
                                                             LoadProductString(IDS_CHOOSE_HEADSET));
     if (result == ChooserResult::Shroud) {
-        g_RunOptions.m_Shroud = true;
+        m_Options.m_Shroud = true;
     }
     m_Dialog.setPicture(IDC_DEVICE_ICON,
-                        g_RunOptions.m_Shroud ? IDI_SHROUD_HEADSET : IDI_REGULAR_HEADSET);
+                        m_Options.m_Shroud ? IDI_SHROUD_HEADSET : IDI_REGULAR_HEADSET);
     checkDevicesAttached();
 }
 

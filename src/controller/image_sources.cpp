@@ -15,7 +15,7 @@
 namespace zeltor {
 
 bool CBrennicDFUDlg::selectFirmwareImages() {
-    const FirmwareImageIds ids = firmwareImageIds(g_RunOptions.m_Shroud, g_RunOptions.m_Tesmoray);
+    const FirmwareImageIds ids = firmwareImageIds(m_Options.m_Shroud, m_Options.m_Tesmoray);
     loadImageTextResource(ids.headset, m_HeadsetImage);
     loadImageTextResource(ids.dongle, m_DongleImage);
     loadMCUImage();
@@ -26,7 +26,7 @@ bool CBrennicDFUDlg::loadMCUImage() {
     if (m_MCUPlanFromOverride) {
         return true;
     }
-    const FirmwareImageIds ids = firmwareImageIds(g_RunOptions.m_Shroud, g_RunOptions.m_Tesmoray);
+    const FirmwareImageIds ids = firmwareImageIds(m_Options.m_Shroud, m_Options.m_Tesmoray);
     PacketQueue plan;
     if (!BuildMCUPlanFromResource(ownModule(), plan, ids.mcu)) {
         return false;
@@ -79,7 +79,7 @@ bool CBrennicDFUDlg::loadForceDirImages(const std::string& directory) {
     }
     // Only the first file of each kind is looked at: when it cannot be used, the next one is
     // not taken instead, so the trace names the one file that decided.
-    const FirmwareImageIds ids = firmwareImageIds(g_RunOptions.m_Shroud, g_RunOptions.m_Tesmoray);
+    const FirmwareImageIds ids = firmwareImageIds(m_Options.m_Shroud, m_Options.m_Tesmoray);
     if (const auto path = firstImageFile(*base, *names, ".bin")) {
         ByteVector bytes;
         PacketQueue plan;

@@ -11,24 +11,26 @@
 namespace zeltor {
 
 CBrennicDFUDlg::CBrennicDFUDlg(DialogHost& dialog, HidBackend& hid, HostServices& host,
-                               CRandom& random)
+                               CRandom& random, RunOptions& options, Clock& clock)
     : m_Dialog(dialog),
       m_Hid(hid),
       m_Host(host),
       m_Random(random),
-      m_ZeltorMCUUpdater(hid, g_RunOptions.m_Verbose),
-      m_ZeltorHeadsetUpdater(hid, g_RunOptions.m_Verbose),
-      m_ZeltorDongleUpdater(hid, g_RunOptions.m_Verbose),
-      m_AvneraHeadsetUpdater(hid, g_RunOptions.m_Verbose),
-      m_AvneraDongleUpdater(hid, g_RunOptions.m_Verbose) {
+      m_Options(options),
+      m_Clock(clock),
+      m_ZeltorMCUUpdater(hid, clock, options.m_Verbose),
+      m_ZeltorHeadsetUpdater(hid, clock, options.m_Verbose),
+      m_ZeltorDongleUpdater(hid, clock, options.m_Verbose),
+      m_AvneraHeadsetUpdater(hid, clock, options.m_Verbose),
+      m_AvneraDongleUpdater(hid, clock, options.m_Verbose) {
     g_LastUpdateFailed = isUpdateInProgress(m_Host);
-    m_StepPeriodMs = effectiveStepPeriodMs(g_RunOptions);
-    if (g_RunOptions.m_Log) {
+    m_StepPeriodMs = effectiveStepPeriodMs(m_Options);
+    if (m_Options.m_Log) {
         OpenRunLog(m_Host.documentsFolder());
     }
     m_Random.seed(m_Host.tickCount());
-    if (!g_RunOptions.m_Tesmoray) {
-        g_RunOptions.m_Tesmoray = detectTesmorayRegion(m_Host);
+    if (!m_Options.m_Tesmoray) {
+        m_Options.m_Tesmoray = detectTesmorayRegion(m_Host);
     }
 }
 
@@ -43,7 +45,7 @@ bool CBrennicDFUDlg::OnInitDialog() {
     m_QumbitStopped = false;
     m_State = DFU_STATE_STARTING;
     m_Hid.registerInterfaceNotifications(this);
-    const CompanionState companion = stopQumbit(m_Host);
+    const CompanionState companion = stopQumbit(m_Host, m_Clock);
     m_QumbitPath = companion.path;
     m_QumbitStopped = companion.stopped;
     saveQumbitPath(m_Host, m_QumbitPath);

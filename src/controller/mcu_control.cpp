@@ -22,7 +22,7 @@ std::uint8_t CBrennicDFUDlg::GetMCUPatchVersion(unsigned attempts) {
             return *version;
         }
         Trace("Brennic: failed to get MCU version (attempt=%d)\n", static_cast<int>(attempt));
-        activeClock().sleepFor(std::chrono::milliseconds(10));
+        m_Clock.sleepFor(std::chrono::milliseconds(10));
     }
     Trace("Brennic: failed to get version\n");
     return 0;

@@ -56,7 +56,7 @@ void CBrennicDFUDlg::SwitchToState(DfuState state) {
             m_Dialog.showControl(IDC_STATUS_LINK, false);
             break;
         case DFU_STATE_ENTER_HEADSET_BOOTLOADER:
-            if (g_RunOptions.m_SkipHeadset) {
+            if (m_Options.m_SkipHeadset) {
                 PostSwitchToState(DFU_STATE_ENTER_DONGLE_BOOTLOADER);
                 break;
             }
@@ -77,7 +77,7 @@ void CBrennicDFUDlg::SwitchToState(DfuState state) {
             m_Dialog.setTimer(DFU_TIMER_STEP, m_StepPeriodMs);
             break;
         case DFU_STATE_ENTER_DONGLE_BOOTLOADER:
-            if (g_RunOptions.m_SkipDongle) {
+            if (m_Options.m_SkipDongle) {
                 PostSwitchToState(DFU_STATE_PREPARE_MCU);
                 break;
             }
@@ -135,7 +135,7 @@ void CBrennicDFUDlg::SwitchToState(DfuState state) {
 }
 
 void CBrennicDFUDlg::enterMCUPreparation() {
-    if (g_RunOptions.m_SkipMCU) {
+    if (m_Options.m_SkipMCU) {
         PostSwitchToState(DFU_STATE_PAIR);
         return;
     }
@@ -149,7 +149,7 @@ void CBrennicDFUDlg::enterMCUPreparation() {
 }
 
 void CBrennicDFUDlg::enterFailureState() {
-    g_RunOptions.m_Force = true;
+    m_Options.m_Force = true;
     showSupportLink();
     ++m_FailedRetries;
     Trace("Entered DFU_STATE_FAILED. Failed retries = %d\n", static_cast<int>(m_FailedRetries));
@@ -165,15 +165,15 @@ void CBrennicDFUDlg::enterFailureState() {
 }
 
 bool CBrennicDFUDlg::isZeltorUpToDate() {
-    const bool forced = g_RunOptions.m_Force || g_LastUpdateFailed;
-    if (g_RunOptions.m_Force) {
+    const bool forced = m_Options.m_Force || g_LastUpdateFailed;
+    if (m_Options.m_Force) {
         DebugPrint("Brennic: /FORCE enabled. Forcing the DFU\n");
     }
     if (g_LastUpdateFailed) {
         DebugPrint("Brennic: Last update failed. Forcing the DFU\n");
     }
     const bool upToDate = !forced && IsMCUCurrent() && IsHeadsetCurrent() && IsDongleCurrent();
-    Trace("isZeltorUpToDate: force=%d, failed=%d, isUpToDate=%d\n", g_RunOptions.m_Force ? 1 : 0,
+    Trace("isZeltorUpToDate: force=%d, failed=%d, isUpToDate=%d\n", m_Options.m_Force ? 1 : 0,
           g_LastUpdateFailed ? 1 : 0, upToDate ? 1 : 0);
     return upToDate;
 }
@@ -181,8 +181,8 @@ bool CBrennicDFUDlg::isZeltorUpToDate() {
 void CBrennicDFUDlg::prepareUpdatePlans() {
     m_MCUPlanFromOverride = false;
     if (m_MCUPlan.empty() || m_DongleQueue.empty() || m_HeadsetQueue.empty()) {
-        if (!g_RunOptions.m_ForceDir.empty()) {
-            loadForceDirImages(g_RunOptions.m_ForceDir);
+        if (!m_Options.m_ForceDir.empty()) {
+            loadForceDirImages(m_Options.m_ForceDir);
         }
         selectFirmwareImages();
         buildAvneraHeadsetFirmwareUpdate();
@@ -192,13 +192,13 @@ void CBrennicDFUDlg::prepareUpdatePlans() {
     m_HeadsetQueue = m_HeadsetPlan;
     m_DongleQueue = m_DonglePlan;
     std::uint32_t total = 0;
-    if (!g_RunOptions.m_SkipHeadset) {
+    if (!m_Options.m_SkipHeadset) {
         total += static_cast<std::uint32_t>(m_HeadsetQueue.size());
     }
-    if (!g_RunOptions.m_SkipDongle) {
+    if (!m_Options.m_SkipDongle) {
         total += static_cast<std::uint32_t>(m_DongleQueue.size());
     }
-    if (!g_RunOptions.m_SkipMCU) {
+    if (!m_Options.m_SkipMCU) {
         total += static_cast<std::uint32_t>(m_MCUQueue.size());
     }
     m_Dialog.setProgressRange(total);
@@ -213,16 +213,16 @@ bool CBrennicDFUDlg::isAnyPlanMissing() const {
             missing = true;
         }
     };
-    check(g_RunOptions.m_SkipHeadset, m_HeadsetPlan, "headset");
-    check(g_RunOptions.m_SkipDongle, m_DonglePlan, "dongle");
-    check(g_RunOptions.m_SkipMCU, m_MCUPlan, "MCU");
+    check(m_Options.m_SkipHeadset, m_HeadsetPlan, "headset");
+    check(m_Options.m_SkipDongle, m_DonglePlan, "dongle");
+    check(m_Options.m_SkipMCU, m_MCUPlan, "MCU");
     return missing;
 }
 
 bool CBrennicDFUDlg::areDevicesAttached() const {
     const bool normal = !g_LastUpdateFailed && m_ZeltorHeadsetUpdater.IsOpen() &&
                         m_ZeltorDongleUpdater.IsOpen() && m_ZeltorMCUUpdater.IsOpen();
-    const bool forced = (g_RunOptions.m_Force || g_LastUpdateFailed) &&
+    const bool forced = (m_Options.m_Force || g_LastUpdateFailed) &&
                         (m_ZeltorHeadsetUpdater.IsOpen() || m_AvneraHeadsetUpdater.IsOpen()) &&
                         (m_ZeltorDongleUpdater.IsOpen() || m_AvneraDongleUpdater.IsOpen());
     return normal || forced;

@@ -7,8 +7,8 @@ namespace zeltor {
 namespace {
 
 // A forced failure for /RANDOMFAILS: 5 in 100 packets that carry a request.
-bool randomFailure(CRandom& random, const DfuPacket& packet) {
-    return g_RunOptions.m_RandomFails && !packet.m_Request.empty() && random.next() % 100 < 5;
+bool randomFailure(const RunOptions& options, CRandom& random, const DfuPacket& packet) {
+    return options.m_RandomFails && !packet.m_Request.empty() && random.next() % 100 < 5;
 }
 
 }  // namespace
@@ -54,7 +54,7 @@ void CBrennicDFUDlg::stepAvneraTransfer(PacketQueue& queue, cDeviceUpdater& chan
     }
     const DfuPacket& packet = queue.front();
     bool ok = channel.SendPacket(packet);
-    if (ok && randomFailure(m_Random, packet)) {
+    if (ok && randomFailure(m_Options, m_Random, packet)) {
         Trace("%s", failText);
         ok = false;
     }

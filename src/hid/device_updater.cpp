@@ -97,7 +97,7 @@ ByteVector cDeviceUpdater::ReadReport(std::uint8_t reportId, std::uint32_t timeo
     // floods foreign reports cannot hold the tool. Once the time is up, the reports already
     // queued are still looked through without waiting, so that an answer queued behind a
     // foreign report is not left for the next request to take as its own.
-    Clock& clock = activeClock();
+    Clock& clock = m_Clock;
     const auto deadline = clock.now() + std::chrono::milliseconds(timeoutMs);
     std::uint32_t waitMs = timeoutMs;
     std::uint32_t queuedLeft = kQueuedReportsAfterTimeout;
@@ -205,7 +205,7 @@ bool cDeviceUpdater::SendPacket(const DfuPacket& packet) {
             SetFeature(packet.m_Request);
             return true;
         case PacketPause:
-            activeClock().sleepFor(std::chrono::milliseconds(std::max(packet.m_DelayMs, 0)));
+            m_Clock.sleepFor(std::chrono::milliseconds(std::max(packet.m_DelayMs, 0)));
             return true;
         default:
             return true;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/bytes.h"
+#include "base/clock.h"
 #include "hid/hid_backend.h"
 #include "protocol/dfu_packet.h"
 
@@ -24,8 +25,10 @@ public:
     // input queue a HID driver keeps (Windows allows 512), so a queue is always looked through.
     static constexpr std::uint32_t kQueuedReportsAfterTimeout = 512;
 
-    // `verbose` hex-dumps every report into the trace, as /VERBOSE asks.
-    cDeviceUpdater(HidBackend& backend, bool verbose) : m_Backend(backend), m_Verbose(verbose) {}
+    // Every wait and pause goes through `clock`; `verbose` hex-dumps every report into the
+    // trace, as /VERBOSE asks.
+    cDeviceUpdater(HidBackend& backend, Clock& clock, bool verbose)
+        : m_Backend(backend), m_Clock(clock), m_Verbose(verbose) {}
     ~cDeviceUpdater() { Close(); }
     cDeviceUpdater(const cDeviceUpdater&) = delete;
     cDeviceUpdater& operator=(const cDeviceUpdater&) = delete;
@@ -66,6 +69,7 @@ private:
     void DumpReport(const char* label, const ByteVector& bytes) const;
 
     HidBackend& m_Backend;
+    Clock& m_Clock;
     bool m_Verbose;
     HidHandle m_hDevice = 0;
     HidAttributes m_Attributes;

@@ -72,12 +72,12 @@ bool terminateProcesses(HostServices& host, const std::string& exeName) {
     return true;
 }
 
-CompanionState stopQumbit(HostServices& host) {
+CompanionState stopQumbit(HostServices& host, Clock& clock) {
     CompanionState state;
     state.path = findProcessPath(host, kCompanionExe);
     if (host.signalNamedEvent(kCompanionShutdownEvent)) {
         Trace("Setting Shutdown Event...\n");
-        activeClock().sleepFor(std::chrono::milliseconds(1000));
+        clock.sleepFor(std::chrono::milliseconds(1000));
         terminateProcesses(host, kCompanionExe);
         state.stopped = true;
     }

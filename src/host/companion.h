@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/clock.h"
 #include "host/host_services.h"
 
 namespace zeltor {
@@ -19,7 +20,7 @@ struct CompanionState {
     bool stopped = false;  // its shutdown event existed and was set
 };
 
-CompanionState stopQumbit(HostServices& host);
+CompanionState stopQumbit(HostServices& host, Clock& clock);
 bool saveQumbitPath(HostServices& host, const std::string& path);
 // Does nothing unless the companion was stopped and the dialog closes outside the ready state.
 void restartQumbit(HostServices& host, bool stopped, bool closingFromReadyState);

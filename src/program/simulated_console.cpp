@@ -10,7 +10,6 @@
 #include "firmware/firmware_ids.h"
 #include "firmware/image_files.h"
 #include "firmware/resource_images.h"
-#include "host/documents_folder.h"
 #include "platform/console/console_application.h"
 #include "sim/scenario/scenario_json.h"
 #include "sim/scenario/sim_world.h"
@@ -62,7 +61,7 @@ SimExpectedImages expectedImages() {
 
 }  // namespace
 
-int runSimulatedConsole(const FrontEndOptions& frontEnd) {
+int runSimulatedConsole(const FrontEndOptions& frontEnd, HostServices& realHost) {
     SimScenario scenario;
     if (frontEnd.scenarioFile) {
         std::string error;
@@ -79,7 +78,7 @@ int runSimulatedConsole(const FrontEndOptions& frontEnd) {
     // never marks a real update as interrupted; only the log goes where the product writes it.
     SimHostServices host(clock);
     host.processes = SimHostServices::ordinaryProcesses();
-    host.documents = documentsFolder();
+    host.documents = realHost.documentsFolder();
     host.tickOffset = static_cast<std::uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(systemClock().now()).count());
     CRandom random;

@@ -22,7 +22,7 @@ void OpenRunLog(const std::optional<std::string>& documentsFolder) {
     path += kLogFileName;
     SetLogFile(path.c_str(), true);
 
-    const LocalDateTime t = activeClock().localDateTime();
+    const LocalDateTime t = TraceClock().localDateTime();
     char stamp[64];
     std::snprintf(stamp, sizeof stamp, "%02d/%02d/%04d %02d:%02d:%02d", t.month, t.day, t.year,
                   t.hour, t.minute, t.second);

@@ -19,7 +19,8 @@ struct TraceState {
     std::unique_ptr<LogFile> file;
     LogFileState fileState;
     TraceOutputHook hook;
-    std::chrono::nanoseconds base = activeClock().now();
+    Clock* clock = &systemClock();
+    std::chrono::nanoseconds base = systemClock().now();
 };
 
 TraceState& state() {
@@ -82,12 +83,17 @@ std::u16string timestampField() {
 }  // namespace
 
 double ElapsedSeconds() {
-    const auto elapsed = activeClock().now() - state().base;
+    const auto elapsed = state().clock->now() - state().base;
     return static_cast<double>(elapsed.count()) * 1e-9;
 }
 
-void ResetTraceClock() {
-    state().base = activeClock().now();
+void SetTraceClock(Clock* clock) {
+    state().clock = clock != nullptr ? clock : &systemClock();
+    state().base = state().clock->now();
+}
+
+Clock& TraceClock() {
+    return *state().clock;
 }
 
 LogFileState CurrentLogFile() {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/bytes.h"
+#include "base/clock.h"
 
 #if defined(__MINGW32__)
 // The build uses mingw's standard-conforming printf family, not the system's.
@@ -51,9 +52,11 @@ void TraceBytes(const char* label, const ByteVector& bytes);
 // Debugger output only: no timestamp, no file, whether or not a log is open.
 void DebugPrint(const char* format, ...) ZELTOR_PRINTF(1, 2);
 
-// Takes a new clock base from the active clock; the process does this once at start-up, and
-// again when it switches to a virtual clock so that the log shows virtual time from zero.
-void ResetTraceClock();
+// The clock the log's timestamps and run header come from (nullptr: the platform's real clock),
+// with a new base taken from it: a run on another clock (the simulation's virtual time) shows
+// its time from zero. The clock must outlive its use.
+void SetTraceClock(Clock* clock);
+Clock& TraceClock();
 
 // The log file as the last SetLogFile left it: the path it was asked for, whether it is open,
 // and the platform's words for why it could not be opened (empty when it could).

@@ -27,13 +27,13 @@ SimScenario parsed(const std::string& json) {
 UpdateRig::UpdateRig(const std::string& scenarioJson) : UpdateRig(parsed(scenarioJson), true) {}
 
 UpdateRig::UpdateRig(const SimScenario& scenario, bool captureTrace)
-    : trace_(captureTrace ? std::make_unique<TraceCapture>() : nullptr),
+    : trace_(captureTrace ? std::make_unique<TraceCapture>(&scheduler) : nullptr),
       world_(std::make_unique<SimWorld>(bus, scenario)) {}
 
 UpdateRig::~UpdateRig() = default;
 
 void UpdateRig::start() {
-    dlg_ = std::make_unique<CBrennicDFUDlg>(dialog, bus, host, random);
+    dlg_ = std::make_unique<CBrennicDFUDlg>(dialog, bus, host, random, options_, scheduler);
     dialog.setTimerHandler([this](std::uint32_t id) { dlg_->OnTimer(id); });
     dlg_->OnInitDialog();
 }

@@ -13,7 +13,6 @@
 #include "sim/sim_hid_backend.h"
 #include "sim/sim_host_services.h"
 #include "support/log_capture.h"
-#include "support/sim_run_globals.h"
 #include "ui/event_clock.h"
 
 namespace zeltor::test {
@@ -32,7 +31,7 @@ public:
     UpdateRig(const UpdateRig&) = delete;
     UpdateRig& operator=(const UpdateRig&) = delete;
 
-    RunOptions& options() { return g_RunOptions; }
+    RunOptions& options() { return options_; }
     // Constructs the controller (reading the flag, opening no log) and runs its initialisation.
     void start();
     // Ends this run's controller, as closing the program does; the world and host stay.
@@ -59,15 +58,12 @@ public:
     const HeadlessDialogHost::Control& control(int id) const { return dialog.control(id); }
     bool inProgressFlag() const;
 
-private:
-    std::unique_ptr<TraceCapture> trace_;
-
-public:
+    // The clock every wait goes through, the channel's included.
     EventClock scheduler;
 
 private:
-    // The scheduler is the clock every wait goes through, the channel's included.
-    SimRunGlobals globals_{scheduler};
+    RunOptions options_;
+    std::unique_ptr<TraceCapture> trace_;
 
 public:
     HeadlessDialogHost dialog{scheduler};

@@ -43,8 +43,6 @@ SimScenario scenarioFrom(const std::string& json) {
 
 SimBench::SimBench(const std::string& scenarioJson)
     : bus(scheduler, posts.poster()), changes(scheduler) {
-    setActiveClock(&scheduler);
-    ResetTraceClock();
     bus.registerInterfaceNotifications(&changes);
     world_ = std::make_unique<SimWorld>(bus, scenarioFrom(scenarioJson));
     posts.drain();
@@ -52,7 +50,6 @@ SimBench::SimBench(const std::string& scenarioJson)
 
 SimBench::~SimBench() {
     world_.reset();
-    setActiveClock(nullptr);
 }
 
 milliseconds SimBench::now() const {
@@ -82,7 +79,7 @@ std::string SimBench::pathOf(DeviceRole role) {
 }
 
 std::unique_ptr<cDeviceUpdater> SimBench::open(DeviceRole role) {
-    auto channel = std::make_unique<cDeviceUpdater>(bus, false);
+    auto channel = std::make_unique<cDeviceUpdater>(bus, scheduler, false);
     EXPECT_TRUE(channel->Open(pathOf(role), nullptr)) << "no collection of that role present";
     return channel;
 }

@@ -44,7 +44,7 @@ private:
 
 struct Slow {
     Slow(SimBench& bench, milliseconds transfer)
-        : bus(bench.bus), device(bench.bus, transfer), channel(bench.bus, false) {
+        : bus(bench.bus), device(bench.bus, transfer), channel(bench.bus, bench.scheduler, false) {
         bus.attach(device);
         EXPECT_TRUE(channel.Open(device.path(), nullptr));
     }

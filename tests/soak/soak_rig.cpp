@@ -11,9 +11,9 @@ SoakRig::~SoakRig() = default;
 
 void SoakRig::start() {
     dlg_.reset();
-    g_RunOptions = RunOptions{};
-    g_RunOptions.m_SkipMCU = !withMcu_;
-    dlg_ = std::make_unique<CBrennicDFUDlg>(dialog_, hid_, host_, random_);
+    options_ = RunOptions{};
+    options_.m_SkipMCU = !withMcu_;
+    dlg_ = std::make_unique<CBrennicDFUDlg>(dialog_, hid_, host_, random_, options_, scheduler_);
     dialog_.setTimerHandler([this](std::uint32_t id) { dlg_->OnTimer(id); });
     dlg_->OnInitDialog();
 }

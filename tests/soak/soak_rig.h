@@ -9,15 +9,13 @@
 #include "sim/sim_hid_backend.h"
 #include "sim/sim_host_services.h"
 #include "soak/write_counting_hid.h"
-#include "support/sim_run_globals.h"
 #include "ui/event_clock.h"
 
 namespace zeltor::soak {
 
 // One soak world in virtual time: the scenario's devices, a headless dialog, the simulated host
 // (which keeps the update flag across program starts) and the tool, whose every report sent is
-// counted. Tracing stays off: a soak runs far too many updates to keep their logs. The run
-// options and the clock are process-wide, so one process holds one rig at a time.
+// counted. Tracing stays off: a soak runs far too many updates to keep their logs.
 class SoakRig {
 public:
     SoakRig(const SimScenario& scenario, bool withMcu);
@@ -40,7 +38,7 @@ public:
 
 private:
     EventClock scheduler_;
-    test::SimRunGlobals globals_{scheduler_};
+    RunOptions options_;
     HeadlessDialogHost dialog_{scheduler_};
     SimHidBackend bus_{scheduler_, dialog_.poster()};
     WriteCountingHid hid_{bus_};

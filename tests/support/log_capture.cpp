@@ -18,9 +18,8 @@
 
 namespace zeltor::test {
 
-TraceCapture::TraceCapture() {
-    setActiveClock(&clock_);
-    ResetTraceClock();
+TraceCapture::TraceCapture(Clock* clock) {
+    SetTraceClock(clock != nullptr ? clock : &clock_);
     SetTraceOutputHook([this](std::u16string_view line) {
         messages_.push_back(utf16ToUtf8(line.substr(kTraceMessageStart)));
     });
@@ -28,8 +27,7 @@ TraceCapture::TraceCapture() {
 
 TraceCapture::~TraceCapture() {
     SetTraceOutputHook(nullptr);
-    setActiveClock(nullptr);
-    ResetTraceClock();
+    SetTraceClock(nullptr);
 }
 
 bool TraceCapture::contains(const std::string& message) const {

@@ -9,11 +9,11 @@
 
 namespace zeltor::test {
 
-// Collects every trace line (UTF-8, without the timestamp field) while it lives, in virtual
-// time, and switches tracing off again afterwards.
+// Collects every trace line (UTF-8, without the timestamp field) while it lives, stamped in
+// virtual time (its own clock, or the run's `clock`), and switches tracing off again afterwards.
 class TraceCapture {
 public:
-    TraceCapture();
+    explicit TraceCapture(Clock* clock = nullptr);
     ~TraceCapture();
     TraceCapture(const TraceCapture&) = delete;
     TraceCapture& operator=(const TraceCapture&) = delete;

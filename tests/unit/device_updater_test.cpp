@@ -20,11 +20,9 @@ constexpr HidCaps kMcuCaps{1, 0xFF42, 8, 8, 6};
 class DeviceUpdaterTest : public ::testing::Test {
 protected:
     DeviceUpdaterTest() {
-        setActiveClock(&scheduler_);
         backend_.attach(device_);
         work_.drain();
     }
-    ~DeviceUpdaterTest() override { setActiveClock(nullptr); }
     void openChannel() { ASSERT_TRUE(channel_.Open(kPath, nullptr)); }
     std::vector<std::string> tracedWithout(const std::string& prefix) const {
         std::vector<std::string> lines;
@@ -41,12 +39,12 @@ protected:
     test::PostedWork work_;
     SimHidBackend backend_{scheduler_, work_.poster()};
     test::ScriptedCollection device_{backend_, kPath, {12, 0x2F5A, 0x5C1B, 0x0100}, kMcuCaps};
-    cDeviceUpdater channel_{backend_, false};
+    cDeviceUpdater channel_{backend_, scheduler_, false};
     test::TraceCapture capture_;
 };
 
 TEST_F(DeviceUpdaterTest, ReportsAreCutOrPaddedButDumpedAsPassed) {
-    cDeviceUpdater verbose(backend_, true);
+    cDeviceUpdater verbose(backend_, scheduler_, true);
     ASSERT_TRUE(verbose.Open(kPath, nullptr));
     ASSERT_TRUE(verbose.WriteReport({0x06, 0x88, 0x07}));
     ASSERT_TRUE(verbose.WriteReport({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
@@ -139,7 +137,7 @@ TEST_F(DeviceUpdaterTest, AShortAnswerFailsTheMatch) {
     tiny.InputReportByteLength = 3;
     test::ScriptedCollection small(backend_, "small", {12, 0x2F5A, 0x5C1B, 1}, tiny);
     backend_.attach(small);
-    cDeviceUpdater channel(backend_, false);
+    cDeviceUpdater channel(backend_, scheduler_, false);
     ASSERT_TRUE(channel.Open("small", nullptr));
     small.answers = {{0x06, 0xBB, 0x03}};
     EXPECT_FALSE(channel.WriteAndVerify({0x06}, {0x06, 0xBB, 0x03, 0x02}));
@@ -245,7 +243,7 @@ TEST_F(DeviceUpdaterTest, PacketsRunAsTheirTypeRequires) {
 }
 
 TEST_F(DeviceUpdaterTest, FeatureReadKeepsTheBufferAndSetsTheId) {
-    cDeviceUpdater verbose(backend_, true);
+    cDeviceUpdater verbose(backend_, scheduler_, true);
     ASSERT_TRUE(verbose.Open(kPath, nullptr));
     device_.featureAnswer = ByteVector{0xFF, 0x11, 0x22};
     ByteVector buffer{0x00};

@@ -130,9 +130,9 @@ TEST_F(HostRulesTest, CompanionIsStoppedRememberedAndRestartedUnelevated) {
                        {20, "QUMBIT.EXE", "C:\\Program Files\\Halvorix\\Qumbit.exe"},
                        {21, "Qumbit.exe", "C:\\Other\\Qumbit.exe"}};
     host_.namedEvents.insert(kCompanionShutdownEvent);
-    const auto start = capture_.clock().now();
-    const CompanionState state = stopQumbit(host_);
-    EXPECT_EQ(capture_.clock().now() - start, std::chrono::milliseconds(1000));
+    const auto start = scheduler_.now();
+    const CompanionState state = stopQumbit(host_, scheduler_);
+    EXPECT_EQ(scheduler_.now() - start, std::chrono::milliseconds(1000));
     EXPECT_TRUE(state.stopped);
     EXPECT_EQ(state.path, "C:\\Program Files\\Halvorix\\Qumbit.exe");
     EXPECT_FALSE(host_.processes[1].running);
@@ -157,7 +157,7 @@ TEST_F(HostRulesTest, CompanionIsStoppedRememberedAndRestartedUnelevated) {
 TEST_F(HostRulesTest, CompanionNotRunningIsNeitherStoppedNorForgotten) {
     host_.setValue(Hive::CurrentUser, kProductKey, "QumbitPath",
                    RegistryValue::text("C:\\old\\Qumbit.exe"));
-    const CompanionState state = stopQumbit(host_);
+    const CompanionState state = stopQumbit(host_, scheduler_);
     EXPECT_FALSE(state.stopped);
     EXPECT_TRUE(state.path.empty());
     EXPECT_TRUE(saveQumbitPath(host_, state.path));

@@ -406,6 +406,7 @@ protected:
     LinuxHostServices fakeHost() {
         auto o = options(currentUser(temp_.path()));
         o.procRoot = proc().string();
+        o.clock = &capture_.clock();
         return LinuxHostServices(o);
     }
 };

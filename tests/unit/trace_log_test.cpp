@@ -39,15 +39,13 @@ const ByteVector kCrLf{'\r', 0, '\n', 0};
 class TraceLogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setActiveClock(&clock_);
-        ResetTraceClock();
+        SetTraceClock(&clock_);
         SetTraceOutputHook(nullptr);
     }
     void TearDown() override {
         SetLogFile(logPath().c_str(), false);
         SetTraceOutputHook(nullptr);
-        setActiveClock(nullptr);
-        ResetTraceClock();
+        SetTraceClock(nullptr);
     }
     std::string logPath() const { return (folder_.path() / kLogFileName).string(); }
     ByteVector logBytes() const { return test::readFile(folder_.path() / kLogFileName); }

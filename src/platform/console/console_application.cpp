@@ -16,14 +16,11 @@
 namespace zeltor {
 namespace {
 
-// The clock of the run, for everything that waits or stamps, for as long as the run lasts.
-class ClockInstallation {
+// The log's timestamps follow the run's clock for as long as the run lasts.
+class TraceClockInstallation {
 public:
-    explicit ClockInstallation(Clock& clock) {
-        setActiveClock(&clock);
-        ResetTraceClock();
-    }
-    ~ClockInstallation() { setActiveClock(nullptr); }
+    explicit TraceClockInstallation(Clock& clock) { SetTraceClock(&clock); }
+    ~TraceClockInstallation() { SetTraceClock(nullptr); }
 };
 
 // Where the log went, or why there is none: a path is named only for a log that was written.
@@ -46,14 +43,15 @@ int consoleCannotStart(const std::string& message) {
 }
 
 int runConsoleUpdate(ConsoleWorld& world) {
-    ClockInstallation clock(world.loop.clock());
+    TraceClockInstallation traceClock(world.loop.clock());
     DialogModel dialog(world.loop);
     const bool terminal = isatty(STDOUT_FILENO) == 1;
     ConsoleView view(dialog, stdout, terminal);
     std::printf("Headset type: %s\n", g_RunOptions.m_Shroud
                                           ? "shroud (/SHROUD)"
                                           : "regular (/SHROUD chooses the shroud type)");
-    CBrennicDFUDlg controller(dialog, world.hid, world.host, world.random);
+    CBrennicDFUDlg controller(dialog, world.hid, world.host, world.random, g_RunOptions,
+                              world.loop.clock());
     world.loop.setTimerHandler([&controller](std::uint32_t id) { controller.OnTimer(id); });
     dialog.setChooserAnswer(g_RunOptions.m_Shroud ? ChooserResult::Shroud : ChooserResult::Regular);
     dialog.setChangeHandler([&view](int id) { view.onControlChanged(id); });

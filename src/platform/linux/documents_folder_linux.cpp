@@ -2,7 +2,6 @@
 #include <fstream>
 #include <string>
 
-#include "host/documents_folder.h"
 #include "platform/linux/atomic_file_linux.h"
 #include "platform/linux/file_identity_linux.h"
 #include "platform/linux/xdg_folders_linux.h"
@@ -59,10 +58,6 @@ std::optional<std::string> documentsFolderFor(const InvokingUser& user) {
     // A fresh account may have no documents folder yet; the log should not be lost for it.
     makeFolders(*folder, 0755);
     return folder;
-}
-
-std::optional<std::string> documentsFolder() {
-    return documentsFolderFor(invokingUser());
 }
 
 }  // namespace zeltor

@@ -13,7 +13,9 @@
 namespace zeltor {
 
 LinuxHostServices::LinuxHostServices(LinuxHostOptions options)
-    : user_(std::move(options.user)), procRoot_(std::move(options.procRoot)) {
+    : user_(std::move(options.user)),
+      procRoot_(std::move(options.procRoot)),
+      clock_(*options.clock) {
     userValues_.root =
         options.userValuesRoot.empty() ? configHomeFor(user_) : std::move(options.userValuesRoot);
     userValues_.owner = ownerOfFilesFor(user_);
@@ -34,7 +36,7 @@ std::optional<std::vector<ProcessEntry>> LinuxHostServices::processSnapshot() {
 }
 
 std::unique_ptr<HostProcess> LinuxHostServices::openProcess(std::uint32_t pid, ProcessRight right) {
-    return openListedProcess(procRoot_, pid, right);
+    return openListedProcess(procRoot_, pid, right, clock_);
 }
 
 // The companion's shutdown event belongs to its Windows build; nothing here listens for it.

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/clock.h"
 #include "host/host_services.h"
 #include "platform/linux/invoking_user_linux.h"
 #include "platform/linux/value_store_linux.h"
@@ -16,6 +17,8 @@ struct LinuxHostOptions {
     // The machine's values, which an administrator keeps.
     std::string machineValuesRoot = "/etc";
     std::string procRoot = "/proc";
+    // The clock that waits for a process's exit go through.
+    Clock* clock = &systemClock();
 };
 
 // The host on Linux. The registry's per-user hive is files under the user's configuration
@@ -41,6 +44,7 @@ public:
 private:
     InvokingUser user_;
     std::string procRoot_;
+    Clock& clock_;
     ValueStore userValues_;
     ValueStore machineValues_;
 };

@@ -73,7 +73,8 @@ bool stillRunning(const std::string& folder) {
 
 class ListedProcess final : public HostProcess {
 public:
-    ListedProcess(std::string folder, std::uint32_t pid) : folder_(std::move(folder)), pid_(pid) {}
+    ListedProcess(std::string folder, std::uint32_t pid, Clock& clock)
+        : folder_(std::move(folder)), pid_(pid), clock_(clock) {}
 
     std::optional<std::string> imagePath() override {
         int error = 0;
@@ -97,7 +98,7 @@ public:
     }
 
     void waitForExit(std::uint32_t timeoutMs) override {
-        Clock& clock = activeClock();
+        Clock& clock = clock_;
         const auto deadline = clock.now() + std::chrono::milliseconds(timeoutMs);
         while (stillRunning(folder_)) {
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - clock.now());
@@ -111,6 +112,7 @@ public:
 private:
     std::string folder_;
     std::uint32_t pid_;
+    Clock& clock_;
 };
 
 }  // namespace
@@ -139,7 +141,7 @@ std::optional<std::vector<ProcessEntry>> listProcesses(const std::string& procRo
 }
 
 std::unique_ptr<HostProcess> openListedProcess(const std::string& procRoot, std::uint32_t pid,
-                                               ProcessRight right) {
+                                               ProcessRight right, Clock& clock) {
     // Signals to 0 or to a number that reads as negative would reach whole process groups.
     if (pid == 0 || pid > static_cast<std::uint32_t>(std::numeric_limits<pid_t>::max())) {
         return nullptr;
@@ -156,7 +158,7 @@ std::unique_ptr<HostProcess> openListedProcess(const std::string& procRoot, std:
         }
         return nullptr;
     }
-    return std::make_unique<ListedProcess>(std::move(folder), pid);
+    return std::make_unique<ListedProcess>(std::move(folder), pid, clock);
 }
 
 }  // namespace zeltor

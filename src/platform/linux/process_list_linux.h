@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/clock.h"
 #include "host/host_services.h"
 
 namespace zeltor {
@@ -15,8 +16,9 @@ namespace zeltor {
 // (another user's process, a kernel thread).
 std::optional<std::vector<ProcessEntry>> listProcesses(const std::string& procRoot);
 
-// Nothing when the process has gone or, for `Terminate`, may not be signalled by this one.
+// Nothing when the process has gone or, for `Terminate`, may not be signalled by this one. Waits
+// for its exit go through `clock`.
 std::unique_ptr<HostProcess> openListedProcess(const std::string& procRoot, std::uint32_t pid,
-                                               ProcessRight right);
+                                               ProcessRight right, Clock& clock);
 
 }  // namespace zeltor

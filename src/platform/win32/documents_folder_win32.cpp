@@ -3,7 +3,7 @@
 #include <shlobj.h>
 
 #include "base/text.h"
-#include "host/documents_folder.h"
+#include "platform/win32/documents_folder_win32.h"
 
 namespace zeltor {
 

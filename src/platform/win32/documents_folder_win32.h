@@ -5,7 +5,7 @@
 
 namespace zeltor {
 
-// The user's documents folder (UTF-8), where the log lives; nothing when the platform has none.
+// The user's Documents folder (UTF-8), where the log lives; nothing when the shell has none.
 std::optional<std::string> documentsFolder();
 
 }  // namespace zeltor
