@@ -15,6 +15,7 @@
 #include "sim/scenario/sim_world.h"
 #include "sim/sim_hid_backend.h"
 #include "sim/sim_host_services.h"
+#include "sim/sim_person.h"
 #include "sim/simulation_verdict.h"
 #include "ui/event_clock.h"
 #include "ui/message_loop.h"
@@ -87,9 +88,9 @@ int runSimulatedConsole(const FrontEndOptions& frontEnd, HostServices& realHost)
     std::printf("Simulated headset and dongle%s%s\n", frontEnd.instant ? ", in virtual time" : "",
                 scenario.description.empty() ? "." : (": " + scenario.description).c_str());
     ConsoleWorld console{loop, bus, host, random, {}, {}};
-    console.replugHeadset = [&world, &clock] {
-        world.headset().unplug();
-        clock.scheduleAfter(std::chrono::milliseconds(2000), [&world] { world.headset().plug(); });
+    SimPerson person(world, clock);
+    console.replugHeadset = [&person] {
+        person.replugHeadset();
         return true;
     };
     console.verdict = [&world] {

@@ -32,9 +32,7 @@ void runToTheSixthFailure(UpdateRig& rig,
             if (beforeReplug) {
                 beforeReplug(failure);
             }
-            rig.world().headset().unplug();
-            rig.runFor(2s);
-            rig.world().headset().plug();
+            rig.replugHeadset();
         }
     }
 }

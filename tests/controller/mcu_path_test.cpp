@@ -79,9 +79,7 @@ TEST(McuPathTest, TheTestSwitchLetsTheWatchdogFireAndTheRetrySendsUpdateModeAgai
     EXPECT_FALSE(retry.options().m_TestMCURetry);
     EXPECT_EQ(retry.dlg().failedRetries(), 1u);
     // The headset is back and present: the user replugs it, and the run goes on to success.
-    retry.world().headset().unplug();
-    retry.runFor(2s);
-    retry.world().headset().plug();
+    retry.replugHeadset();
     ASSERT_TRUE(retry.runUntilState(DFU_STATE_SUCCESS, 30min));
     EXPECT_TRUE(memoryHolds(retry.world().headset().mcuFlash(), embeddedImage(kRegularMcuImage)));
 }
@@ -138,9 +136,7 @@ TEST(McuPathTest, AFailedMcuPacketIsRetriedAfterASecondUntilTheLimit) {
     // would take the plan without the update-mode command; the retry flag sends it all the same
     // on the next state 10, and the MCU restarts into its update mode.
     limit.world().stopFaults();
-    limit.world().headset().unplug();
-    limit.runFor(2s);
-    limit.world().headset().plug();
+    limit.replugHeadset();
     ASSERT_TRUE(limit.runUntilState(DFU_STATE_WAIT_MCU, 30min));
     const auto states = limit.statesEntered();
     EXPECT_EQ(std::vector<DfuState>(states.end() - 2, states.end()),

@@ -48,9 +48,7 @@ TEST(PairingFailureTest, AFailedPairingWaitsForTheUserAndNeverReflashesByItself)
     // nothing flashes by itself.
     for (std::uint32_t failure = 2; failure <= 6; ++failure) {
         SCOPED_TRACE(failure);
-        rig.world().headset().unplug();
-        rig.runFor(2s);
-        rig.world().headset().plug();
+        rig.replugHeadset();
         ASSERT_TRUE(
             rig.dialog.runUntil([&] { return rig.dlg().failedRetries() == failure; }, 10min));
         const auto settled = rig.statesEntered().size();
@@ -74,9 +72,7 @@ TEST(PairingFailureTest, OnceThePairingGoesThroughTheRetryEndsInSuccess) {
     ASSERT_TRUE(rig.runUntilState(DFU_STATE_FAILED, 10min));
     rig.runFor(5min);
     EXPECT_EQ(rig.dlg().state(), DFU_STATE_FAILED);
-    rig.world().headset().unplug();
-    rig.runFor(2s);
-    rig.world().headset().plug();
+    rig.replugHeadset();
     ASSERT_TRUE(rig.runUntilState(DFU_STATE_SUCCESS, 30min));
     EXPECT_EQ(rig.world().headset().pairingId(), rig.world().dongle().pairingId());
     EXPECT_FALSE(rig.inProgressFlag());

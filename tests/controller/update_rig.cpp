@@ -8,6 +8,7 @@
 #include "firmware/resource_images.h"
 #include "host/update_flag.h"
 #include "sim/scenario/scenario_json.h"
+#include "sim/sim_person.h"
 
 namespace zeltor::test {
 
@@ -49,6 +50,11 @@ bool UpdateRig::runUntilState(DfuState state, std::chrono::milliseconds limit) {
 
 void UpdateRig::runFor(std::chrono::milliseconds limit) {
     dialog.runUntil([] { return false; }, limit);
+}
+
+void UpdateRig::replugHeadset() {
+    SimPerson(*world_, scheduler).replugHeadset();
+    runFor(SimPerson::kReplugPause);
 }
 
 void UpdateRig::pressStart() {

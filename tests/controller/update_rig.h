@@ -45,6 +45,8 @@ public:
     // Serves the loop until nothing more can happen or `limit` has passed.
     void runFor(std::chrono::milliseconds limit);
     void pressStart();
+    // The person at the desk unplugs the headset and plugs it in again; returns once it is back.
+    void replugHeadset();
     // Presses Start when it is offered and runs to the end of the update.
     bool runUpdate(std::chrono::milliseconds limit = 30min);
 

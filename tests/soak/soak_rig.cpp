@@ -1,6 +1,7 @@
 #include "soak/soak_rig.h"
 
 #include "app/run_options.h"
+#include "sim/sim_person.h"
 
 namespace zeltor::soak {
 
@@ -23,6 +24,11 @@ void SoakRig::stopProgram() {
     dialog_.runUntil([this] { return dialog_.pendingWork() == 0; }, std::chrono::minutes(1));
     dlg_.reset();
     dialog_.setTimerHandler({});
+}
+
+void SoakRig::replugHeadset() {
+    SimPerson(*world_, scheduler_).replugHeadset();
+    runFor(SimPerson::kReplugPause);
 }
 
 void SoakRig::runFor(std::chrono::milliseconds limit) {

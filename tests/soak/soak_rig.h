@@ -35,6 +35,8 @@ public:
     const WriteCountingHid& hid() const { return hid_; }
     bool withMcu() const { return withMcu_; }
     void runFor(std::chrono::milliseconds limit);
+    // The person at the desk unplugs the headset and plugs it in again; returns once it is back.
+    void replugHeadset();
 
 private:
     EventClock scheduler_;

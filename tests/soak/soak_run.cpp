@@ -6,10 +6,12 @@
 #include <iterator>
 
 #include "controller/dfu_state.h"
+#include "controller/dialog_request.h"
 #include "firmware/resource_images.h"
 #include "protocol/avnera_plan.h"
 #include "sim/simulation_verdict.h"
 #include "soak/soak_rig.h"
+#include "ui/dialog_controls.h"
 
 namespace zeltor::soak {
 namespace {
@@ -94,6 +96,11 @@ bool actsOnAReportOnly(const SimFault& fault) {
            fault.action == SimFault::Action::CorruptAnswer;
 }
 
+DialogRequest request(SoakRig& rig) {
+    return dialogRequest(rig.dlg(), rig.dialog().control(IDC_START).visible,
+                         rig.dialog().pendingWork() > 0);
+}
+
 // Runs the program until it succeeds or nothing more happens, replugging the headset whenever
 // the dialog asks for it, at most `replugs` times. Each failure that comes when `faultsOver` holds
 // is first left alone for a while, and a violation found then ends the run. It returns only when
@@ -106,7 +113,7 @@ void runLikeAPerson(SoakRig& rig, int replugs, const std::function<bool()>& faul
         rig.dialog().runUntil(
             [&] {
                 const int state = rig.dlg().state();
-                if (state == DFU_STATE_READY && rig.dialog().control(1013).visible) {
+                if (request(rig) == DialogRequest::PressStart) {
                     rig.dlg().OnStartClicked();
                 }
                 // Left alone is judged from the moment of failure: what the tool does with
@@ -125,13 +132,10 @@ void runLikeAPerson(SoakRig& rig, int replugs, const std::function<bool()>& faul
             }
             continue;  // the person goes on waiting as before
         }
-        if (rig.dlg().state() != DFU_STATE_FAILED || replugs-- == 0 ||
-            rig.dlg().failedRetries() > kMaxFailedRetries) {
+        if (request(rig) != DialogRequest::Replug || replugs-- == 0) {
             return;
         }
-        rig.world().headset().unplug();
-        rig.runFor(2s);
-        rig.world().headset().plug();
+        rig.replugHeadset();
     }
 }
 

@@ -1,5 +1,6 @@
 #include "platform/console/console_runner.h"
 
+#include "controller/dialog_request.h"
 #include "ui/dialog_controls.h"
 
 namespace zeltor {
@@ -16,8 +17,10 @@ ConsoleRunner::ConsoleRunner(CBrennicDFUDlg& controller, DialogModel& dialog, Me
       interactive_(input.interactive()) {}
 
 void ConsoleRunner::actLikeTheUser() {
-    const int state = controller_.state();
-    if (state == DFU_STATE_READY && dialog_.control(IDC_START).visible && !startRequested_) {
+    const DfuState state = controller_.state();
+    const DialogRequest request =
+        dialogRequest(controller_, dialog_.control(IDC_START).visible, loop_.pendingWork() > 0);
+    if (request == DialogRequest::PressStart && !startRequested_) {
         startRequested_ = true;
         if (interactive_) {
             view_.say("Press Enter to start the update.");
@@ -28,27 +31,31 @@ void ConsoleRunner::actLikeTheUser() {
     }
     if (state != DFU_STATE_READY) {
         startRequested_ = startRequested_ && controller_.startPressed();
-        awaitingEnter_ = awaitingEnter_ && state == DFU_STATE_READY;
+        awaitingEnter_ = false;
     }
-    if (state == DFU_STATE_SUCCESS || state == DFU_STATE_UP_TO_DATE) {
-        exitCode_ = kExitSuccess;
-        controller_.OnOK();
-        return;
-    }
-    if (state == DFU_STATE_FAILED && controller_.failedRetries() > kMaxFailedRetries) {
-        exitCode_ = kExitFailed;
-        controller_.OnCancel();
-        return;
-    }
-    if (state == DFU_STATE_FAILED && loop_.pendingWork() == 0 &&
-        replugPromptedAt_ != controller_.failedRetries()) {
-        // The dialog asks for the headset to be replugged; the update goes on when it is.
-        replugPromptedAt_ = controller_.failedRetries();
-        if (hooks_.replugHeadset && hooks_.replugHeadset()) {
-            view_.say("(simulation) The headset is unplugged and plugged in again.");
-        } else {
-            view_.say("Waiting for the headset to be unplugged and plugged in again.");
-        }
+    switch (request) {
+        case DialogRequest::Close:
+            exitCode_ = kExitSuccess;
+            controller_.OnOK();
+            return;
+        case DialogRequest::GiveUp:
+            exitCode_ = kExitFailed;
+            controller_.OnCancel();
+            return;
+        case DialogRequest::Replug:
+            if (replugPromptedAt_ != controller_.failedRetries()) {
+                // The dialog asks for the headset to be replugged; the update goes on when it is.
+                replugPromptedAt_ = controller_.failedRetries();
+                if (hooks_.replugHeadset && hooks_.replugHeadset()) {
+                    view_.say("(simulation) The headset is unplugged and plugged in again.");
+                } else {
+                    view_.say("Waiting for the headset to be unplugged and plugged in again.");
+                }
+            }
+            return;
+        case DialogRequest::PressStart:
+        case DialogRequest::Nothing:
+            return;
     }
 }
 
