@@ -65,11 +65,10 @@ void ParseAndPlan(benchmark::State& state) {
         PacketQueue headsetPlan;
         PacketQueue donglePlan;
         PacketQueue mcuPlan;
-        const bool built = parseImageText(in.dongleText, dongle) &&
-                           parseImageText(in.headsetText, headset) &&
-                           buildAvneraHeadsetFirmwareUpdate(headset, headsetPlan) &&
-                           buildAvneraDongleFirmwareUpdate(dongle, donglePlan) &&
-                           BuildMCUPlan(in.mcuImage, mcuPlan);
+        const bool built =
+            parseImageText(in.dongleText, dongle) && parseImageText(in.headsetText, headset) &&
+            buildAvneraPlan(false, headset, headsetPlan) &&
+            buildAvneraPlan(true, dongle, donglePlan) && BuildMCUPlan(in.mcuImage, mcuPlan);
         if (!built) {
             state.SkipWithError("an embedded image does not make a plan");
             break;

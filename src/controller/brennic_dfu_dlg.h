@@ -75,6 +75,7 @@ public:
     bool loadForceDirImages(const std::string& directory);
     bool buildAvneraHeadsetFirmwareUpdate();
     bool buildAvneraDongleFirmwareUpdate();
+    bool buildAvneraFirmwareUpdate(bool dongle, const ByteVector& image, PacketQueue& plan);
 
     // --- Wireless chip and MCU commands -------------------------------------------------------
     std::uint8_t GetAvneraVersion(cDeviceUpdater& channel, std::uint8_t* minor);

@@ -112,11 +112,27 @@ bool CBrennicDFUDlg::loadForceDirImages(const std::string& directory) {
 }
 
 bool CBrennicDFUDlg::buildAvneraHeadsetFirmwareUpdate() {
-    return zeltor::buildAvneraHeadsetFirmwareUpdate(m_HeadsetImage, m_HeadsetPlan);
+    Trace("CBrennicDFUDlg::buildAvneraHeadsetFirmwareUpdate\n");
+    return buildAvneraFirmwareUpdate(false, m_HeadsetImage, m_HeadsetPlan);
 }
 
 bool CBrennicDFUDlg::buildAvneraDongleFirmwareUpdate() {
-    return zeltor::buildAvneraDongleFirmwareUpdate(m_DongleImage, m_DonglePlan);
+    Trace("CBrennicDFUDlg::buildAvneraDongleFirmwareUpdate\n");
+    return buildAvneraFirmwareUpdate(true, m_DongleImage, m_DonglePlan);
+}
+
+// A plan is built once per run: a later call keeps it, whatever image is loaded by then.
+bool CBrennicDFUDlg::buildAvneraFirmwareUpdate(bool dongle, const ByteVector& image,
+                                               PacketQueue& plan) {
+    Trace("CBrennicDFUDlg::buildAvneraFirmwareUpdate\n");
+    if (!plan.empty()) {
+        return true;
+    }
+    if (TraceAssert(!image.empty(), "false", ZELTOR_SOURCE_NAME, __LINE__)) {
+        requestDebugBreak();
+        return false;
+    }
+    return buildAvneraPlan(dongle, image, plan);
 }
 
 }  // namespace zeltor

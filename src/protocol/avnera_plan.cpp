@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "base/source_name.h"
-#include "trace/debug_output.h"
 #include "trace/trace_log.h"
 
 namespace zeltor {
@@ -89,13 +87,9 @@ ByteVector avneraDataReport(std::uint16_t offset, const std::uint8_t* bytes, std
     return r;
 }
 
-bool buildAvneraFirmwareUpdate(bool dongle, const ByteVector& image, PacketQueue& plan) {
-    Trace("CBrennicDFUDlg::buildAvneraFirmwareUpdate\n");
-    if (!plan.empty()) {
-        return true;
-    }
-    if (TraceAssert(!image.empty(), "false", ZELTOR_SOURCE_NAME, __LINE__)) {
-        requestDebugBreak();
+bool buildAvneraPlan(bool dongle, const ByteVector& image, PacketQueue& plan) {
+    if (image.empty()) {
+        Trace("  The image is empty, there is nothing to program\n");
         return false;
     }
     const AvneraChip& chip = dongle ? kAvneraDongleChip : kAvneraHeadsetChip;
@@ -158,16 +152,6 @@ bool buildAvneraFirmwareUpdate(bool dongle, const ByteVector& image, PacketQueue
     plan.push_back(pause(kAvneraResetPauseMs));
     plan.push_back(DfuPacket(PacketSetFeatureNoCheck, avneraResetRequest()));
     return true;
-}
-
-bool buildAvneraHeadsetFirmwareUpdate(const ByteVector& image, PacketQueue& plan) {
-    Trace("CBrennicDFUDlg::buildAvneraHeadsetFirmwareUpdate\n");
-    return buildAvneraFirmwareUpdate(false, image, plan);
-}
-
-bool buildAvneraDongleFirmwareUpdate(const ByteVector& image, PacketQueue& plan) {
-    Trace("CBrennicDFUDlg::buildAvneraDongleFirmwareUpdate\n");
-    return buildAvneraFirmwareUpdate(true, image, plan);
 }
 
 }  // namespace zeltor

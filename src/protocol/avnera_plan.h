@@ -59,11 +59,9 @@ ByteVector avneraCommitTrigger();
 ByteVector avneraResetRequest();
 ByteVector avneraDataReport(std::uint16_t offset, const std::uint8_t* bytes, std::size_t count);
 
-// Appends the plan that writes `image` into the chip, unless `plan` already holds one (it is
-// built once per run). False, with nothing appended, when the image is empty, larger than the
-// chip's memory, or (dongle) names a region size of 0.
-bool buildAvneraFirmwareUpdate(bool dongle, const ByteVector& image, PacketQueue& plan);
-bool buildAvneraHeadsetFirmwareUpdate(const ByteVector& image, PacketQueue& plan);
-bool buildAvneraDongleFirmwareUpdate(const ByteVector& image, PacketQueue& plan);
+// Appends the plan that writes `image` into the headset's chip (with `dongle`, the dongle's).
+// False, with a trace line and nothing appended, when the image is empty, larger than the chip's
+// memory, or (dongle) names a region size of 0.
+bool buildAvneraPlan(bool dongle, const ByteVector& image, PacketQueue& plan);
 
 }  // namespace zeltor

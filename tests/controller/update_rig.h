@@ -54,6 +54,8 @@ public:
     std::vector<DfuState> statesEntered() const;
     bool traced(const std::string& line) const { return trace_->contains(line); }
     int countTraced(const std::string& line) const;
+    // Every trace line so far, in order.
+    const std::vector<std::string>& traceLines() const { return trace_->messages(); }
     // Each failed-packet dump as one text: its header line and the indented lines after it,
     // the pieces of a hex dump joined into their line.
     std::vector<std::string> failedPacketDumps() const;

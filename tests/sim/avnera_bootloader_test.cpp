@@ -32,7 +32,7 @@ TEST(AvneraBootloaderTest, EmbeddedImagesLandInTheEepromAndTheChipComesBack) {
         ByteVector image;
         ASSERT_TRUE(loadImageTextResource(chip.resource, image));
         PacketQueue plan;
-        ASSERT_TRUE(buildAvneraFirmwareUpdate(chip.dongle, image, plan));
+        ASSERT_TRUE(buildAvneraPlan(chip.dongle, image, plan));
         ASSERT_FALSE(landed(image, device)) << "the old firmware must differ from the image";
 
         auto channel = bench.open(chip.bootloader);
@@ -53,7 +53,7 @@ TEST(AvneraBootloaderTest, AnInterruptedDongleTransferSentAgainFromTheStartLands
     ByteVector image;
     ASSERT_TRUE(loadImageTextResource(131, image));
     PacketQueue plan;
-    ASSERT_TRUE(buildAvneraDongleFirmwareUpdate(image, plan));
+    ASSERT_TRUE(buildAvneraPlan(true, image, plan));
     {
         auto channel = bench.open(DeviceRole::AvneraDongleBootloader);
         const PacketQueue firstHalf(plan.begin(), plan.begin() + plan.size() / 2);
@@ -103,7 +103,7 @@ TEST(AvneraBootloaderTest, PlansForImagesOfEveryHeaderShapeLand) {
         SimDevice& device = h.dongle ? bench.dongle() : bench.headset();
         const ByteVector image = testImage(5000, h.b0, h.b1);
         PacketQueue plan;
-        ASSERT_TRUE(buildAvneraFirmwareUpdate(h.dongle, image, plan));
+        ASSERT_TRUE(buildAvneraPlan(h.dongle, image, plan));
         auto channel = bench.open(h.dongle ? DeviceRole::AvneraDongleBootloader
                                            : DeviceRole::AvneraHeadsetBootloader);
         EXPECT_EQ(sendPlan(*channel, plan), std::nullopt);
@@ -211,7 +211,7 @@ TEST(AvneraBootloaderTest, SenselessPlansAreRecordedAsDeviceErrors) {
         SimBench bench(kBothInBootloader);
         const ByteVector& image = c.dongle ? kDongleImage : kHeadsetImage;
         PacketQueue plan;
-        ASSERT_TRUE(buildAvneraFirmwareUpdate(c.dongle, image, plan));
+        ASSERT_TRUE(buildAvneraPlan(c.dongle, image, plan));
         c.corrupt(plan);
         auto channel = bench.open(c.dongle ? DeviceRole::AvneraDongleBootloader
                                            : DeviceRole::AvneraHeadsetBootloader);

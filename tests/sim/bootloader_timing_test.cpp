@@ -44,7 +44,7 @@ struct DroppedPause {
 
 TEST(BootloaderTimingTest, WithoutAnyOneOfItsPausesAPlanFails) {
     PacketQueue twoBlocks;
-    ASSERT_TRUE(buildAvneraFirmwareUpdate(false, twoBlockHeadsetImage(), twoBlocks));
+    ASSERT_TRUE(buildAvneraPlan(false, twoBlockHeadsetImage(), twoBlocks));
     const auto firstDataOfSecondBlock = static_cast<std::size_t>(
         std::find_if(twoBlocks.begin(), twoBlocks.end(),
                      [](const DfuPacket& p) { return p.m_DelayMs == 1000; }) -
