@@ -12,6 +12,7 @@
 #include "sim/scenario/sim_world.h"
 #include "sim/sim_hid_backend.h"
 #include "sim/sim_host_services.h"
+#include "support/image_ids.h"
 #include "support/log_capture.h"
 #include "ui/event_clock.h"
 
@@ -93,14 +94,6 @@ inline const std::vector<DfuState> kUpdateStatesWithoutMcu = {DFU_STATE_READY,
                                                               DFU_STATE_PREPARE_MCU,
                                                               DFU_STATE_PAIR,
                                                               DFU_STATE_SUCCESS};
-
-// Resource ids of the firmware images the build embeds.
-inline constexpr int kRegularDongleImage = 131;
-inline constexpr int kRegularHeadsetImage = 132;
-inline constexpr int kRegularMcuImage = 134;
-inline constexpr int kShroudDongleImage = 139;
-inline constexpr int kShroudHeadsetImage = 140;
-inline constexpr int kShroudMcuImage = 141;
 
 // The firmware images as the build embeds them.
 ByteVector embeddedImage(int id);

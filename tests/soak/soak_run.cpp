@@ -11,6 +11,7 @@
 #include "protocol/avnera_plan.h"
 #include "sim/simulation_verdict.h"
 #include "soak/soak_rig.h"
+#include "support/image_ids.h"
 #include "ui/dialog_controls.h"
 
 namespace zeltor::soak {
@@ -28,9 +29,9 @@ constexpr auto kLeftAlone = 10min;
 const SimExpectedImages& productImages() {
     static const SimExpectedImages images = [] {
         SimExpectedImages loaded;
-        loadImageTextResource(132, loaded.headset);
-        loadImageTextResource(131, loaded.dongle);
-        loadResourceBytes(134, loaded.mcu);
+        loadImageTextResource(test::kRegularHeadsetImage, loaded.headset);
+        loadImageTextResource(test::kRegularDongleImage, loaded.dongle);
+        loadResourceBytes(test::kRegularMcuImage, loaded.mcu);
         return loaded;
     }();
     return images;

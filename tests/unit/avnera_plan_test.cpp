@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "firmware/resource_images.h"
+#include "support/image_ids.h"
 #include "support/log_capture.h"
 
 namespace zeltor {
@@ -63,7 +64,7 @@ struct LayoutCase {
 // The dongle's parameter block at 0xC42D, written as the plan of its embedded image writes it.
 TEST(AvneraPlanTest, DongleParameterWritesOfTheEmbeddedImage) {
     ByteVector image;
-    ASSERT_TRUE(loadImageTextResource(131, image));
+    ASSERT_TRUE(loadImageTextResource(test::kRegularDongleImage, image));
     PacketQueue plan;
     ASSERT_TRUE(buildAvneraPlan(true, image, plan));
     const LayoutCase cases[] = {
@@ -139,7 +140,7 @@ TEST(AvneraPlanTest, GeometryComesFromTheFirstTwoBytes) {
 
 TEST(AvneraPlanTest, EmbeddedHeadsetImagePlansTo196Packets) {
     ByteVector image;
-    ASSERT_TRUE(loadImageTextResource(132, image));
+    ASSERT_TRUE(loadImageTextResource(test::kRegularHeadsetImage, image));
     test::TraceCapture capture;
     PacketQueue plan;
     ASSERT_TRUE(buildAvneraPlan(false, image, plan));
@@ -168,7 +169,7 @@ TEST(AvneraPlanTest, EmbeddedHeadsetImagePlansTo196Packets) {
 
 TEST(AvneraPlanTest, EmbeddedDongleImagePlansTo630PacketsWithRegionPasses) {
     ByteVector image;
-    ASSERT_TRUE(loadImageTextResource(131, image));
+    ASSERT_TRUE(loadImageTextResource(test::kRegularDongleImage, image));
     PacketQueue plan;
     ASSERT_TRUE(buildAvneraPlan(true, image, plan));
     EXPECT_EQ(plan.size(), 630u);
@@ -192,7 +193,7 @@ TEST(AvneraPlanTest, EmbeddedDongleImagePlansTo630PacketsWithRegionPasses) {
 
 TEST(AvneraPlanTest, EveryPacketHasTheTypeItsRequestNeeds) {
     ByteVector image;
-    ASSERT_TRUE(loadImageTextResource(131, image));
+    ASSERT_TRUE(loadImageTextResource(test::kRegularDongleImage, image));
     PacketQueue plan;
     ASSERT_TRUE(buildAvneraPlan(true, image, plan));
     for (std::size_t i = 0; i + 1 < plan.size(); ++i) {

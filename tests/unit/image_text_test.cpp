@@ -8,6 +8,7 @@
 
 #include "firmware/image_files.h"
 #include "firmware/resource_images.h"
+#include "support/image_ids.h"
 
 namespace zeltor {
 namespace {
@@ -102,12 +103,12 @@ TEST(ImageTextTest, EmbeddedImageTextsParseToTheirImages) {
 
 TEST(ImageTextTest, DevelopmentImagesHaveTheProductsShape) {
     ByteVector dongle, dongleShroud, headset, headsetShroud, mcu, mcuShroud;
-    ASSERT_TRUE(loadImageTextResource(131, dongle));
-    ASSERT_TRUE(loadImageTextResource(139, dongleShroud));
-    ASSERT_TRUE(loadImageTextResource(132, headset));
-    ASSERT_TRUE(loadImageTextResource(140, headsetShroud));
-    ASSERT_TRUE(loadResourceBytes(134, mcu));
-    ASSERT_TRUE(loadResourceBytes(141, mcuShroud));
+    ASSERT_TRUE(loadImageTextResource(test::kRegularDongleImage, dongle));
+    ASSERT_TRUE(loadImageTextResource(test::kShroudDongleImage, dongleShroud));
+    ASSERT_TRUE(loadImageTextResource(test::kRegularHeadsetImage, headset));
+    ASSERT_TRUE(loadImageTextResource(test::kShroudHeadsetImage, headsetShroud));
+    ASSERT_TRUE(loadResourceBytes(test::kRegularMcuImage, mcu));
+    ASSERT_TRUE(loadResourceBytes(test::kShroudMcuImage, mcuShroud));
     EXPECT_EQ(dongle[1], 0x3A);
     EXPECT_EQ(headset[1] & 0x30, 0);
     EXPECT_NE(dongle, dongleShroud);
