@@ -21,6 +21,12 @@ FrontEndOptions parseFrontEndOptions(std::uint32_t count, const char* const* arg
             options.instant = true;
         } else if (equalsIgnoringAsciiCase(argument, "/CONSOLE")) {
             options.console = true;
+        } else if (argument == "--help" || argument == "-h" || argument == "/?") {
+            options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
+        } else if (argument.starts_with("--") && !options.unknownOption) {
+            options.unknownOption = std::string(argument);
         }
     }
     return options;

@@ -12,10 +12,15 @@ struct FrontEndOptions {
     std::optional<std::string> scenarioFile;  // "/SIMULATE=<file>": a scenario of its own
     bool instant = false;                     // "/INSTANT": the simulation in virtual time
     bool console = false;                     // "/CONSOLE": the terminal even with a display
+    bool help = false;                        // "--help", "-h" or "/?": the switches in brief
+    bool version = false;                     // "--version"
+    // The first argument that looks like an option of this build ("--...") but is none.
+    std::optional<std::string> unknownOption;
 };
 
 // Matched like the product's flag switches: whole arguments, any letter case; the file name
-// after "/SIMULATE=" is kept as written. Arguments it does not know are left to the product.
+// after "/SIMULATE=" is kept as written. The "--" options match as written. Other arguments are
+// left to the product, whose rules ignore what they do not know.
 FrontEndOptions parseFrontEndOptions(std::uint32_t count, const char* const* arguments);
 
 }  // namespace zeltor

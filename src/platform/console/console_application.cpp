@@ -12,6 +12,7 @@
 #include "platform/console/console_runner.h"
 #include "trace/trace_log.h"
 #include "ui/dialog_model.h"
+#include "ui/product_identity.h"
 
 namespace zeltor {
 namespace {
@@ -35,6 +36,51 @@ void reportLog() {
     }
 }
 
+// The headset type chooser in a terminal. A person at a terminal is asked and must answer; without
+// one the regular type is taken, and the run says so, since a wrong type would flash the wrong
+// images.
+ChooserResult chooseHeadsetType(ConsoleInput& input, const std::string& caption,
+                                const std::string& description) {
+    if (g_RunOptions.m_Shroud) {
+        std::printf("Headset type: shroud (/SHROUD)\n");
+        return ChooserResult::Shroud;
+    }
+    if (!input.interactive()) {
+        std::printf(
+            "Headset type: regular (no terminal to ask; /SHROUD chooses the shroud "
+            "type)\n");
+        return ChooserResult::Regular;
+    }
+    std::printf("%s\n%s\n", caption.c_str(), description.c_str());
+    for (;;) {
+        std::printf("Type 1 for the regular headset or 2 for the shroud headset, then Enter: ");
+        std::fflush(stdout);
+        const std::optional<std::string> answer = input.readLine();
+        if (!answer) {
+            std::printf("\n");
+            return ChooserResult::Closed;
+        }
+        if (*answer == "1" || *answer == "2") {
+            const bool shroud = *answer == "2";
+            std::printf("Headset type: %s\n", shroud ? "shroud" : "regular");
+            return shroud ? ChooserResult::Shroud : ChooserResult::Regular;
+        }
+    }
+}
+
+constexpr const char* kHelp =
+    "Usage: brennic-firmware-update [switch...]\n"
+    "Brings the firmware package v%s to a Zeltor wireless headset and its USB dongle.\n"
+    "  /SHROUD            the shroud headset type (asked on a terminal otherwise)\n"
+    "  /FORCEDIR=<folder> take firmware images from this folder first\n"
+    "  /SKIPHEADSET /SKIPDONGLE /SKIPMCU   leave that part out\n"
+    "  /TIMER=<ms>        step period of the transfers (10 ms by default)\n"
+    "  /VERBOSE           hex-dump every report into the log\n"
+    "  /SIMULATE[=<file>] run against simulated devices (a scenario file of its own)\n"
+    "  /INSTANT           with /SIMULATE: in virtual time\n"
+    "  --help, /?         this text;  --version  the versions\n"
+    "The log goes to the Documents folder as BrennicFirmwareUpdate.log.\n";
+
 }  // namespace
 
 int consoleCannotStart(const std::string& message) {
@@ -47,21 +93,30 @@ int runConsoleUpdate(ConsoleWorld& world) {
     DialogModel dialog(world.loop);
     const bool terminal = isatty(STDOUT_FILENO) == 1;
     ConsoleView view(dialog, stdout, terminal);
-    std::printf("Headset type: %s\n", g_RunOptions.m_Shroud
-                                          ? "shroud (/SHROUD)"
-                                          : "regular (/SHROUD chooses the shroud type)");
+    auto input = openConsoleInput();
     CBrennicDFUDlg controller(dialog, world.hid, world.host, world.random, g_RunOptions,
                               world.loop.clock());
     world.loop.setTimerHandler([&controller](std::uint32_t id) { controller.OnTimer(id); });
-    dialog.setChooserAnswer(g_RunOptions.m_Shroud ? ChooserResult::Shroud : ChooserResult::Regular);
+    bool chooserClosed = false;
+    dialog.setChooser([&](const std::string& caption, const std::string& description) {
+        const ChooserResult result = chooseHeadsetType(*input, caption, description);
+        chooserClosed = result == ChooserResult::Closed;
+        return result;
+    });
     dialog.setChangeHandler([&view](int id) { view.onControlChanged(id); });
 
-    auto input = openConsoleInput();
     ConsoleRunner::Hooks hooks;
     hooks.replugHeadset = world.replugHeadset;
     ConsoleRunner runner(controller, dialog, world.loop, view, *input, hooks);
     controller.OnInitDialog();
-    const int code = runner.run();
+    int code = kExitStoppedByUser;
+    if (chooserClosed && controller.canClose()) {
+        // Ctrl+C at the question: the person wants out before anything was sent.
+        view.say("Stopped.");
+        controller.OnCancel();
+    } else {
+        code = runner.run();
+    }
     world.loop.setTimerHandler({});
 
     if (world.verdict) {
@@ -75,6 +130,19 @@ int runConsoleApplication(std::uint32_t count, const char* const* arguments,
                           const ConsoleWorldRunner& simulated, const ConsoleWorldRunner& real) {
     parseCommandLine(count, arguments, &g_RunOptions);
     const FrontEndOptions frontEnd = parseFrontEndOptions(count, arguments);
+    if (frontEnd.unknownOption) {
+        return consoleCannotStart("unknown option " + *frontEnd.unknownOption +
+                                  " (--help lists the switches)");
+    }
+    if (frontEnd.help) {
+        std::printf(kHelp, kPackageVersion);
+        return kExitSuccess;
+    }
+    if (frontEnd.version) {
+        std::printf("brennic-firmware-update %s, firmware package v%s\n", ZELTOR_TOOL_VERSION,
+                    kPackageVersion);
+        return kExitSuccess;
+    }
     const ConsoleWorldRunner& runner = frontEnd.simulate ? simulated : real;
     if (!runner) {
         return consoleCannotStart(

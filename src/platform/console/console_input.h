@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace zeltor {
 
@@ -17,6 +18,9 @@ public:
     virtual ConsoleEvent wait(std::optional<std::chrono::nanoseconds> timeout) = 0;
     // Whether standard input is a terminal a person can press Enter on.
     virtual bool interactive() const = 0;
+    // Waits for a whole line on standard input, without its line end; nothing when an interrupt
+    // comes first or the input ends.
+    virtual std::optional<std::string> readLine() = 0;
 };
 
 // The process's terminal; installs the interrupt handlers for its lifetime.

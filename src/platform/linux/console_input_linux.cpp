@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
+#include <string>
 
 #include "platform/console/console_input.h"
 
@@ -47,6 +49,34 @@ public:
 
     bool interactive() const override { return interactive_; }
 
+    std::optional<std::string> readLine() override {
+        std::string line;
+        while (stdinOpen_) {
+            pollfd fds[2] = {{g_interruptPipe[0], POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+            if (poll(fds, 2, -1) < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return std::nullopt;
+            }
+            if ((fds[0].revents & POLLIN) != 0) {
+                drainInterrupts();
+                return std::nullopt;
+            }
+            char c = 0;
+            const ssize_t n = read(STDIN_FILENO, &c, 1);
+            if (n <= 0) {
+                stdinOpen_ = false;
+                break;
+            }
+            if (c == '\n') {
+                return line;
+            }
+            line += c;
+        }
+        return std::nullopt;
+    }
+
     ConsoleEvent wait(std::optional<std::chrono::nanoseconds> timeout) override {
         pollfd fds[2] = {{g_interruptPipe[0], POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
         const nfds_t count = stdinOpen_ ? 2 : 1;
@@ -66,9 +96,7 @@ public:
             return ConsoleEvent::None;
         }
         if ((fds[0].revents & POLLIN) != 0) {
-            char drain[16];
-            while (read(g_interruptPipe[0], drain, sizeof drain) > 0) {
-            }
+            drainInterrupts();
             return ConsoleEvent::Interrupt;
         }
         if (count > 1 && (fds[1].revents & (POLLIN | POLLHUP)) != 0) {
@@ -88,6 +116,12 @@ public:
     }
 
 private:
+    static void drainInterrupts() {
+        char drain[16];
+        while (read(g_interruptPipe[0], drain, sizeof drain) > 0) {
+        }
+    }
+
     bool interactive_;
     bool stdinOpen_ = true;
     struct sigaction previousInt_ {};
