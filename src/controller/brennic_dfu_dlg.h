@@ -144,6 +144,7 @@ private:
     HidBackend& m_Hid;
     HostServices& m_Host;
     CRandom& m_Random;
+    bool m_SleepHeldOff = false;
     RunOptions& m_Options;
     Clock& m_Clock;
 

@@ -35,6 +35,9 @@ CBrennicDFUDlg::CBrennicDFUDlg(DialogHost& dialog, HidBackend& hid, HostServices
 }
 
 CBrennicDFUDlg::~CBrennicDFUDlg() {
+    if (m_SleepHeldOff) {
+        m_Host.holdOffSleep(false);
+    }
     if (driverGuardApplies(m_Host)) {
         setAutomaticDriverUpdates(m_Host, false);
     }

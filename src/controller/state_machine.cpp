@@ -20,6 +20,12 @@ void CBrennicDFUDlg::SwitchToState(DfuState state) {
           static_cast<int>(state));
     m_State = state;
     disarmDeviceWait();
+    // From the version check to the pairing the devices may be part-way through a change.
+    const bool stepUnderWay = state >= DFU_STATE_CHECK_VERSIONS && state <= DFU_STATE_PAIR;
+    if (stepUnderWay != m_SleepHeldOff) {
+        m_SleepHeldOff = stepUnderWay;
+        m_Host.holdOffSleep(stepUnderWay);
+    }
     switch (state) {
         case DFU_STATE_WAIT_DEVICES:
             m_Dialog.showControl(IDC_PROGRESS, false);

@@ -99,6 +99,10 @@ public:
 
     // The user's documents folder (UTF-8), where the log lives; nothing when there is none.
     virtual std::optional<std::string> documentsFolder() = 0;
+
+    // Keeps the machine from going to sleep while `hold` is true: a suspend in the middle of a
+    // transfer would leave a chip half written. Where the platform cannot, a trace line says so.
+    virtual void holdOffSleep(bool hold) = 0;
 };
 
 }  // namespace zeltor

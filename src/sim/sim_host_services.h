@@ -53,6 +53,7 @@ public:
     std::vector<Launch> launches;
     unsigned osMajor = 10, osMinor = 0, osServicePack = 0;
     std::optional<std::string> documents;
+    bool sleepHeldOff = false;
     // Added to the world's time for the tick count, so a simulated program can seed its random
     // numbers from the real machine's ticks, as the product does.
     std::uint32_t tickOffset = 0;
@@ -69,6 +70,7 @@ public:
     bool osVersionAtLeast(unsigned major, unsigned minor, unsigned servicePackMajor) override;
     std::uint32_t tickCount() override;
     std::optional<std::string> documentsFolder() override { return documents; }
+    void holdOffSleep(bool hold) override { sleepHeldOff = hold; }
 
 private:
     using KeyId = std::pair<RegistryHive, std::string>;

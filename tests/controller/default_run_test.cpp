@@ -152,6 +152,27 @@ TEST(DefaultRunTest, ANegativeTimerKeepsTheDefaultStepPeriod) {
     }
 }
 
+TEST(DefaultRunTest, SleepIsHeldOffFromTheVersionCheckToThePairingOnly) {
+    UpdateRig rig;
+    rig.start();
+    ASSERT_TRUE(rig.runUntilState(DFU_STATE_READY));
+    EXPECT_TRUE(rig.host.sleepHeldOff) << "the version check holds it, and Ready is state 3";
+    rig.pressStart();
+    ASSERT_TRUE(rig.runUntilState(DFU_STATE_UPDATE_DONGLE));
+    EXPECT_TRUE(rig.host.sleepHeldOff);
+    ASSERT_TRUE(rig.runUntilState(DFU_STATE_SUCCESS));
+    EXPECT_FALSE(rig.host.sleepHeldOff);
+
+    // A failure lets the machine sleep again while it waits for the person.
+    UpdateRig failing(R"({"faults": [{"target": "headset-bootloader", "prefix": "E4", "at": 3,
+                          "action": "refuse"}]})");
+    failing.start();
+    ASSERT_TRUE(failing.runUntilState(DFU_STATE_READY));
+    failing.pressStart();
+    ASSERT_TRUE(failing.runUntilState(DFU_STATE_FAILED));
+    EXPECT_FALSE(failing.host.sleepHeldOff);
+}
+
 TEST(DefaultRunTest, RegionalImagesAreMissingSoNoDeviceIsTouched) {
     UpdateRig rig;
     rig.options().m_Tesmoray = true;

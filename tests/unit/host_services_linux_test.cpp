@@ -357,6 +357,16 @@ TEST_F(LinuxHostTest, WindowsOnlyQuestionsHaveFixedAnswers) {
     EXPECT_LE(host_.tickCount() - first, 1000u);
 }
 
+TEST_F(LinuxHostTest, WithoutALoginManagerSleepIsNotHeldOffAndTheLogSaysWhy) {
+    ScopedEnv bus("DBUS_SYSTEM_BUS_ADDRESS",
+                  ("unix:path=" + (temp_.path() / "no-bus").string()).c_str());
+    host_.holdOffSleep(true);
+    EXPECT_TRUE(std::any_of(
+        capture_.messages().begin(), capture_.messages().end(),
+        [](const std::string& line) { return line.starts_with("  Sleep cannot be held off: "); }));
+    host_.holdOffSleep(false);  // nothing to release, and nothing breaks
+}
+
 TEST_F(LinuxHostTest, SnapshotFindsThisProcessAndItsImage) {
     const fs::path self = fs::read_symlink("/proc/self/exe");
     const auto snapshot = host_.processSnapshot();

@@ -77,4 +77,12 @@ std::optional<std::string> LinuxHostServices::documentsFolder() {
     return documentsFolderFor(user_);
 }
 
+void LinuxHostServices::holdOffSleep(bool hold) {
+    if (hold) {
+        sleep_.take();
+    } else {
+        sleep_.release();
+    }
+}
+
 }  // namespace zeltor

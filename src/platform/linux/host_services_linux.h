@@ -5,6 +5,7 @@
 #include "base/clock.h"
 #include "host/host_services.h"
 #include "platform/linux/invoking_user_linux.h"
+#include "platform/linux/sleep_inhibitor_linux.h"
 #include "platform/linux/value_store_linux.h"
 
 namespace zeltor {
@@ -40,6 +41,7 @@ public:
     bool osVersionAtLeast(unsigned major, unsigned minor, unsigned servicePackMajor) override;
     std::uint32_t tickCount() override;
     std::optional<std::string> documentsFolder() override;
+    void holdOffSleep(bool hold) override;
 
 private:
     InvokingUser user_;
@@ -47,6 +49,7 @@ private:
     Clock& clock_;
     ValueStore userValues_;
     ValueStore machineValues_;
+    SleepInhibitor sleep_;
 };
 
 }  // namespace zeltor
