@@ -94,6 +94,9 @@ int runConsoleUpdate(ConsoleWorld& world) {
     const bool terminal = isatty(STDOUT_FILENO) == 1;
     ConsoleView view(dialog, stdout, terminal);
     auto input = openConsoleInput();
+    for (const ConsoleEventSource& source : world.eventSources) {
+        input->watch(source);
+    }
     CBrennicDFUDlg controller(dialog, world.hid, world.host, world.random, g_RunOptions,
                               world.loop.clock());
     world.loop.setTimerHandler([&controller](std::uint32_t id) { controller.OnTimer(id); });

@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "base/c_random.h"
 #include "hid/hid_backend.h"
 #include "host/host_services.h"
+#include "platform/console/console_input.h"
 #include "ui/message_loop.h"
 
 namespace zeltor {
@@ -26,6 +28,8 @@ struct ConsoleWorld {
     std::function<bool()> replugHeadset;
     // A line that judges the run once it is over (the simulation's verdict); empty for none.
     std::function<std::string()> verdict;
+    // What the loop waits on besides the terminal and the clock (the device monitor).
+    std::vector<ConsoleEventSource> eventSources;
 };
 
 // Runs one update in the terminal against `world`, says where the log went, and returns the exit

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/console/console_input.h"
 
@@ -77,20 +78,28 @@ public:
         return std::nullopt;
     }
 
+    void watch(ConsoleEventSource source) override { sources_.push_back(std::move(source)); }
+
     ConsoleEvent wait(std::optional<std::chrono::nanoseconds> timeout) override {
-        pollfd fds[2] = {{g_interruptPipe[0], POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-        const nfds_t count = stdinOpen_ ? 2 : 1;
+        std::vector<pollfd> fds = {{g_interruptPipe[0], POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+        for (const ConsoleEventSource& source : sources_) {
+            fds.push_back({static_cast<int>(source.handle), POLLIN, 0});
+        }
+        // A closed standard input is left out of the wait by watching no event on it.
+        fds[1].events = stdinOpen_ ? POLLIN : 0;
+        fds[1].fd = stdinOpen_ ? STDIN_FILENO : -1;
+        const nfds_t count = fds.size();
         timespec wait{};
         if (timeout) {
             const auto ns = std::max<long long>(timeout->count(), 0);
             wait.tv_sec = static_cast<time_t>(ns / 1000000000);
             wait.tv_nsec = static_cast<long>(ns % 1000000000);
         }
-        int ready = ppoll(fds, count, timeout ? &wait : nullptr, nullptr);
+        int ready = ppoll(fds.data(), count, timeout ? &wait : nullptr, nullptr);
         if (ready < 0 && errno == EINTR) {
             // The interrupt's own byte is in the pipe by now: look again without waiting.
             const timespec now{};
-            ready = ppoll(fds, count, &now, nullptr);
+            ready = ppoll(fds.data(), count, &now, nullptr);
         }
         if (ready <= 0) {
             return ConsoleEvent::None;
@@ -99,7 +108,12 @@ public:
             drainInterrupts();
             return ConsoleEvent::Interrupt;
         }
-        if (count > 1 && (fds[1].revents & (POLLIN | POLLHUP)) != 0) {
+        for (std::size_t i = 0; i < sources_.size(); ++i) {
+            if ((fds[2 + i].revents & (POLLIN | POLLERR | POLLHUP)) != 0) {
+                sources_[i].onReady();
+            }
+        }
+        if (stdinOpen_ && (fds[1].revents & (POLLIN | POLLHUP)) != 0) {
             char buffer[256];
             const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
             if (n <= 0) {
@@ -124,6 +138,7 @@ private:
 
     bool interactive_;
     bool stdinOpen_ = true;
+    std::vector<ConsoleEventSource> sources_;
     struct sigaction previousInt_ {};
     struct sigaction previousTerm_ {};
 };
