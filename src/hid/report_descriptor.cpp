@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 #include <optional>
-#include <set>
 #include <utility>
 
 namespace zeltor {
@@ -67,11 +66,6 @@ struct Globals {
     std::uint32_t reportSize = 0;
     std::uint32_t reportCount = 0;
     std::uint8_t reportId = 0;
-};
-
-struct Report {
-    std::size_t collection;
-    std::uint64_t bits;
 };
 
 class Parser {
@@ -256,18 +250,22 @@ private:
                  " lies outside any collection");
             return;
         }
+        // An id belongs to one collection whatever the kind of its reports: a read of the node
+        // is given to a collection's channel by its id alone.
         const std::size_t collection = collections_.size() - 1;
-        const auto [it, added] =
-            reports_.try_emplace(std::pair(kind, globals_.reportId), Report{collection, 0});
-        if (it->second.collection != collection) {
-            fail("report " + num(globals_.reportId) + " appears in collections " +
-                 num(it->second.collection + 1) + " and " + num(collection + 1));
+        const auto [owner, added] = owners_.try_emplace(globals_.reportId, collection);
+        if (owner->second != collection) {
+            const std::string both = num(owner->second + 1) + " and " + num(collection + 1);
+            fail(globals_.reportId == 0
+                     ? "collections " + both + " both have reports without ids"
+                     : "report " + num(globals_.reportId) + " appears in collections " + both);
             return;
         }
         // Both factors are 32-bit, so the product fits; the sum stays below the bound plus one
         // product.
-        it->second.bits += static_cast<std::uint64_t>(globals_.reportSize) * globals_.reportCount;
-        if (it->second.bits > kMaxReportBits) {
+        std::uint64_t& bits = reportBits_[std::pair(kind, globals_.reportId)];
+        bits += static_cast<std::uint64_t>(globals_.reportSize) * globals_.reportCount;
+        if (bits > kMaxReportBits) {
             fail(kindName(kind) + std::string(" report ") + num(globals_.reportId) +
                  " grows past " + num(kMaxReportBits / 8) + " bytes at byte " + num(item.offset));
         }
@@ -282,34 +280,23 @@ private:
             fail("no top-level collection");
             return;
         }
-        std::vector<std::set<std::uint8_t>> ids(collections_.size());
-        for (const auto& [key, report] : reports_) {
+        if (reportIdsUsed_ && owners_.count(0) != 0) {
+            fail("reports without an id beside reports with ids");
+            return;
+        }
+        for (const auto& [key, bits] : reportBits_) {
             const auto [kind, id] = key;
-            if (reportIdsUsed_ && id == 0) {
-                fail("reports without an id beside reports with ids");
-                return;
-            }
-            ids[report.collection].insert(id);
-            HidCaps& caps = collections_[report.collection].caps;
+            HidCaps& caps = collections_[owners_.at(id)].caps;
             std::uint16_t& length = kind == ReportKind::Input    ? caps.InputReportByteLength
                                     : kind == ReportKind::Output ? caps.OutputReportByteLength
                                                                  : caps.FeatureReportByteLength;
-            const auto bytes = static_cast<std::uint16_t>((report.bits + 7) / 8 + 1);
+            const auto bytes = static_cast<std::uint16_t>((bits + 7) / 8 + 1);
             length = std::max(length, bytes);
         }
-        std::size_t withReports = 0;
-        for (std::size_t i = 0; i < collections_.size(); ++i) {
-            if (!ids[i].empty()) {
-                ++withReports;
+        if (reportIdsUsed_) {
+            for (const auto& [id, collection] : owners_) {
+                collections_[collection].reportIds.push_back(id);
             }
-            if (reportIdsUsed_) {
-                collections_[i].reportIds.assign(ids[i].begin(), ids[i].end());
-            }
-        }
-        // Without ids nothing tells whose report a read brought.
-        if (!reportIdsUsed_ && withReports > 1) {
-            fail(num(withReports) + " collections have reports without ids");
-            return;
         }
         result.collections = std::move(collections_);
         result.reportIdsUsed = reportIdsUsed_;
@@ -325,7 +312,9 @@ private:
     std::size_t openedAt_ = 0;
     bool reportIdsUsed_ = false;
     std::vector<ReportCollection> collections_;
-    std::map<std::pair<ReportKind, std::uint8_t>, Report> reports_;
+    // Bits of each report by kind and id, and the collection each id belongs to.
+    std::map<std::pair<ReportKind, std::uint8_t>, std::uint64_t> reportBits_;
+    std::map<std::uint8_t, std::size_t> owners_;
 };
 
 }  // namespace
