@@ -2,7 +2,6 @@
 
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,7 +38,7 @@ public:
     void handleEvents();
 
     // The nodes that could not be opened, with their errno and device identity, while they stay
-    // so (a node that opens or goes away leaves the list).
+    // so: a node leaves the list when it opens for reading and writing or goes away.
     std::vector<HidrawAccessFailure> accessFailures() const { return accessFailures_.list(); }
 
     // HidBackend
