@@ -20,7 +20,7 @@ ensure_packages() {
 
 # What every build needs.
 ZELTOR_BUILD_PACKAGES=(cmake ninja-build g++ python3 googletest libgtest-dev libgmock-dev
-                       nlohmann-json3-dev pkg-config libsystemd-dev)
+                       nlohmann-json3-dev pkg-config libsystemd-dev libudev-dev)
 # The Windows cross build and Wine to run its tests.
 ZELTOR_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
                          fonts-wine)

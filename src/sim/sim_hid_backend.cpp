@@ -44,7 +44,7 @@ HidTransfer described(HidTransfer transfer) {
 }  // namespace
 
 SimHidBackend::SimHidBackend(EventClock& scheduler, Post post)
-    : scheduler_(scheduler), post_(std::move(post)) {}
+    : scheduler_(scheduler), notifications_(std::move(post), 0x5000) {}
 
 SimHidBackend::~SimHidBackend() {
     for (const EventClock::EventId id : writesUnderWay_) {
@@ -52,28 +52,12 @@ SimHidBackend::~SimHidBackend() {
     }
 }
 
-void SimHidBackend::notify(DeviceChangeSink* sink, DeviceChange change) {
-    if (sink == nullptr || !post_) {
-        return;
-    }
-    post_([sink, change = std::move(change)] { sink->deviceChanged(change); });
-}
-
-void SimHidBackend::notifyInterface(std::uint32_t eventType, const SimCollection& collection) {
-    DeviceChange change;
-    change.eventType = eventType;
-    change.hasHeader = true;
-    change.deviceType = DBT_DEVTYP_DEVICEINTERFACE;
-    change.devicePath = collection.path();
-    notify(interfaceSink_, std::move(change));
-}
-
 void SimHidBackend::attach(SimCollection& collection) {
     if (isAttached(collection)) {
         return;
     }
     present_.push_back(&collection);
-    notifyInterface(DBT_DEVICEARRIVAL, collection);
+    notifications_.interfaceChanged(DBT_DEVICEARRIVAL, collection.path());
 }
 
 void SimHidBackend::detach(SimCollection& collection, bool queryRemove) {
@@ -88,23 +72,9 @@ void SimHidBackend::detach(SimCollection& collection, bool queryRemove) {
         }
         state.collection = nullptr;
         state.input.clear();
-        for (const auto& [id, registration] : registrations_) {
-            if (registration.handle != handle) {
-                continue;
-            }
-            DeviceChange change;
-            change.hasHeader = true;
-            change.deviceType = DBT_DEVTYP_HANDLE;
-            change.handle = handle;
-            if (queryRemove) {
-                change.eventType = DBT_DEVICEQUERYREMOVE;
-                notify(registration.sink, change);
-            }
-            change.eventType = DBT_DEVICEREMOVECOMPLETE;
-            notify(registration.sink, change);
-        }
+        notifications_.handleRemoved(handle, queryRemove);
     }
-    notifyInterface(DBT_DEVICEREMOVECOMPLETE, collection);
+    notifications_.interfaceChanged(DBT_DEVICEREMOVECOMPLETE, collection.path());
 }
 
 bool SimHidBackend::isAttached(const SimCollection& collection) const {
@@ -131,7 +101,7 @@ std::vector<std::string> SimHidBackend::enumerateInterfaces() {
 }
 
 void SimHidBackend::registerInterfaceNotifications(DeviceChangeSink* sink) {
-    interfaceSink_ = sink;
+    notifications_.setInterfaceSink(sink);
 }
 
 SimCollection* SimHidBackend::findPresent(const std::string& path) const {
@@ -174,13 +144,11 @@ HidRegistration SimHidBackend::registerHandleNotification(HidHandle handle,
     if (live(handle) == nullptr) {
         return 0;
     }
-    const HidRegistration id = nextRegistration_++;
-    registrations_.emplace(id, Registration{handle, sink});
-    return id;
+    return notifications_.registerHandle(handle, sink);
 }
 
 void SimHidBackend::unregisterHandleNotification(HidRegistration registration) {
-    registrations_.erase(registration);
+    notifications_.unregister(registration);
 }
 
 SimHidBackend::OpenHandle* SimHidBackend::live(HidHandle handle) {

@@ -9,6 +9,7 @@
 
 #include "hid/device_change.h"
 #include "hid/hid_backend.h"
+#include "hid/hid_notifications.h"
 #include "sim/sim_collection.h"
 #include "ui/event_clock.h"
 
@@ -61,25 +62,16 @@ private:
         // When the handle's last output report reaches the device; writes go out in order.
         EventClock::Nanoseconds writesDone{0};
     };
-    struct Registration {
-        HidHandle handle;
-        DeviceChangeSink* sink;
-    };
 
     SimCollection* findPresent(const std::string& path) const;
     OpenHandle* live(HidHandle handle);
-    void notify(DeviceChangeSink* sink, DeviceChange change);
-    void notifyInterface(std::uint32_t eventType, const SimCollection& collection);
 
     EventClock& scheduler_;
-    Post post_;
-    DeviceChangeSink* interfaceSink_ = nullptr;
+    HidNotifications notifications_;
     std::vector<SimCollection*> present_;  // in attach order, as enumeration lists them
     std::map<HidHandle, OpenHandle> handles_;
-    std::map<HidRegistration, Registration> registrations_;
     std::set<EventClock::EventId> writesUnderWay_;
     HidHandle nextHandle_ = 0x100;
-    HidRegistration nextRegistration_ = 0x5000;
 };
 
 }  // namespace zeltor
