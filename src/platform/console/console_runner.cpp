@@ -66,6 +66,8 @@ bool ConsoleRunner::waitForSomething() {
         timeout = clock_.mode() == EventClock::Mode::Virtual
                       ? EventClock::Nanoseconds(0)
                       : std::max(*next - clock_.now(), EventClock::Nanoseconds(0));
+    } else if (hooks_.outsideWorld) {
+        // Nothing is scheduled, but a device can still arrive: wait for it.
     } else if (!interactive_ && !controller_.canClose()) {
         // Nothing is scheduled, nobody can type, and the dialog may not close: nothing will
         // ever change.

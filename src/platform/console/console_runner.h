@@ -25,6 +25,9 @@ public:
         // Plays the user who unplugs and replugs the headset after a failure; false when
         // nobody can (real devices: the person at the desk does it).
         std::function<bool()> replugHeadset;
+        // Devices can come and go on their own (a real device monitor): with nothing scheduled
+        // the run still waits for them.
+        bool outsideWorld = false;
     };
 
     ConsoleRunner(CBrennicDFUDlg& controller, DialogModel& dialog, MessageLoop& loop,

@@ -1,6 +1,7 @@
 #include "platform/console/console_application.h"
 #include "platform/linux/host_services_linux.h"
 #include "platform/linux/timer_slack_linux.h"
+#include "program/real_console_linux.h"
 #include "program/simulated_console.h"
 
 int main(int argc, char** argv) {
@@ -9,7 +10,10 @@ int main(int argc, char** argv) {
     const auto simulated = [&host](const zeltor::FrontEndOptions& frontEnd) {
         return zeltor::runSimulatedConsole(frontEnd, host);
     };
+    const auto real = [&host](const zeltor::FrontEndOptions& frontEnd) {
+        return zeltor::runRealConsole(frontEnd, host);
+    };
     // The arguments after the program name, as the command line gave them.
     return zeltor::runConsoleApplication(argc > 1 ? static_cast<std::uint32_t>(argc - 1) : 0,
-                                         argc > 1 ? argv + 1 : nullptr, simulated, {});
+                                         argc > 1 ? argv + 1 : nullptr, simulated, real);
 }
