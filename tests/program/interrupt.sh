@@ -2,22 +2,9 @@
 # Ctrl+C is honoured only where the dialog could be closed: while waiting for the devices it
 # stops the program (exit 130); in the middle of an update it is refused and the update goes on.
 program=$1
-work=$(mktemp -d) || exit 2
-mkdir -p "$work/home" "$work/run"
-chmod 700 "$work/run"
-export HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
+. "$(dirname "$0")/program_home.sh"
 pid=
 trap '[ -n "$pid" ] && kill -9 $pid 2>/dev/null; rm -rf "$work"' EXIT
-
-# wait_for FILE TEXT: bounded wait until the program has printed TEXT.
-wait_for() {
-    i=0
-    while [ $i -lt 100 ] && ! grep -q "$2" "$1" 2>/dev/null; do
-        sleep 0.1
-        i=$((i + 1))
-    done
-    grep -q "$2" "$1" || { cat "$1"; echo "FAIL: never printed: $2"; exit 1; }
-}
 
 echo '{"dongle": {"plugged": false, "plugAfterMs": 600000}}' >"$work/late-dongle.json"
 "$program" "/SIMULATE=$work/late-dongle.json" </dev/null >"$work/waiting" 2>&1 &
