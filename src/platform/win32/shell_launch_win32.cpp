@@ -122,7 +122,7 @@ HRESULT getDesktopFolderView(REFIID iid, void** result) {
 void launchThroughDesktopShell(const std::string& file, const std::string& arguments,
                                const std::string& directory, const std::string& operation,
                                int show) {
-    // There is nothing to hand over, and the shell would take an empty name for a folder.
+    // An empty name names nothing to start: the shell is not asked.
     if (file.empty()) {
         return;
     }
