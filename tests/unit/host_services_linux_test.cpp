@@ -25,6 +25,7 @@
 #include "platform/linux/xdg_folders_linux.h"
 #include "sim/sim_host_services.h"
 #include "support/log_capture.h"
+#include "support/text_limit_cases.h"
 
 extern char** environ;
 
@@ -152,34 +153,12 @@ TEST_F(LinuxHostTest, TextOfAnyShapeRoundTripsOnOneLine) {
     EXPECT_EQ(contentOf(userRoot() / kProductFolder / "QumbitPath"), "sz C:\\\\q.exe\n");
 }
 
-struct TextLimitCase {
-    const char* name;
-    std::string text;
-    bool fits;  // in 520 bytes: 259 UTF-16 units and the terminator
-};
-
-std::string repeated(const std::string& piece, int count) {
-    std::string text;
-    for (int i = 0; i < count; ++i) {
-        text += piece;
-    }
-    return text;
-}
-
 // 520 bytes mean 259 characters and a terminator on Windows; the same on every other backend,
 // whatever bytes the text takes there.
 TEST_F(LinuxHostTest, TextValuesAreMeasuredInUtf16UnitsOnEveryBackend) {
-    const TextLimitCase cases[] = {
-        {"259 ASCII characters", std::string(259, 'a'), true},
-        {"260 ASCII characters", std::string(260, 'a'), false},
-        {"300 ASCII characters (fewer than 520 bytes of UTF-8)", std::string(300, 'a'), false},
-        {"259 CJK characters (777 bytes of UTF-8)", repeated("\xE6\x97\xA5", 259), true},
-        {"129 characters beyond the BMP (258 units)", repeated("\xF0\x9F\x8E\xA7", 129), true},
-        {"130 characters beyond the BMP (260 units)", repeated("\xF0\x9F\x8E\xA7", 130), false},
-    };
     EventClock scheduler;
     SimHostServices sim(scheduler);
-    for (const auto& c : cases) {
+    for (const auto& c : test::textLimitCases()) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(registryValueBytes(RegistryValue::text(c.text)) <= 520, c.fits);
         for (HostServices* host : std::initializer_list<HostServices*>{&host_, &sim}) {
