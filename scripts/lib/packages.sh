@@ -26,3 +26,7 @@ ZELTOR_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wi
                          fonts-wine)
 # The fuzz targets.
 ZELTOR_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# The kernel-level tests in a QEMU guest (scripts/guest): the emulator, the guest's shell and
+# the tools that unpack the kernel and pack its first root; udevd, so that the guest runs the
+# rules and the udev event source the program listens to.
+ZELTOR_GUEST_PACKAGES=(qemu-system-x86 busybox-static cpio xz-utils udev)
