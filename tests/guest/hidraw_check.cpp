@@ -3,6 +3,7 @@
 // and comes back. The guest tests run it against the devices of the uhid bridge.
 //
 //   hidraw_check list
+//   hidraw_check probe                               the interfaces the program's backend sees
 //   hidraw_check wait VID:PID [COUNT [TIMEOUT_MS]]   exactly COUNT (1) nodes of that id, openable
 //   hidraw_check version NODE                        the wireless chip's version text
 //   hidraw_check mcu-version NODE                    the MCU's patch version
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "hid/report_descriptor.h"
+#include "platform/linux/hidraw_backend_linux.h"
 #include "platform/linux/udev_devices_linux.h"
 #include "platform/linux/udev_monitor_linux.h"
 #include "raw_hidraw.h"
@@ -106,6 +108,25 @@ int list() {
         std::string why;
         const auto view = viewOf(node.node, why);
         std::printf("%s\n", view ? view->line.c_str() : why.c_str());
+    }
+    return 0;
+}
+
+// The program's own HID backend beside the raw view: the paths it gives and what it probes.
+int probe() {
+    HidrawBackend backend([](std::function<void()>) {});
+    for (const std::string& path : backend.enumerateInterfaces()) {
+        HidAttributes attributes;
+        HidCaps caps;
+        if (!backend.probe(path, attributes, caps)) {
+            std::printf("%s probe failed\n", path.c_str());
+            continue;
+        }
+        std::printf("%s %s:%s usage %s:%s lengths %u/%u/%u\n", path.c_str(),
+                    hex4(attributes.VendorID).c_str(), hex4(attributes.ProductID).c_str(),
+                    hex4(caps.UsagePage).c_str(), hex4(caps.Usage).c_str(),
+                    caps.InputReportByteLength, caps.OutputReportByteLength,
+                    caps.FeatureReportByteLength);
     }
     return 0;
 }
@@ -281,6 +302,9 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const std::string command = args.empty() ? "" : args[0];
     const std::size_t count = args.size();
+    if (command == "probe" && count == 1) {
+        return probe();
+    }
     if (command == "list" && count == 1) {
         return list();
     }

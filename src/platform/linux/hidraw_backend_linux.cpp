@@ -52,6 +52,9 @@ const ReportCollection* collectionAt(const std::optional<ReportDescriptor>& desc
     }
     return collection;
 }
+// The answer points into the descriptor, which must outlive it.
+const ReportCollection* collectionAt(std::optional<ReportDescriptor>&&, const HidrawCollectionPath&,
+                                     const std::string&) = delete;
 
 std::optional<HidrawCollectionPath> hidrawPath(const std::string& path) {
     std::optional<HidrawCollectionPath> where = parseHidrawCollectionPath(path);
@@ -182,7 +185,8 @@ bool HidrawBackend::probe(const std::string& path, HidAttributes& attributes, Hi
     }
     // As on Windows, a collection whose descriptor cannot be had is probed with zero values,
     // which match no role.
-    const ReportCollection* collection = collectionAt(collectionsOf(file), *where, path);
+    const std::optional<ReportDescriptor> descriptor = collectionsOf(file);
+    const ReportCollection* collection = collectionAt(descriptor, *where, path);
     if (collection == nullptr) {
         attributes = {};
         caps = {};

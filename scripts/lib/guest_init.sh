@@ -1,0 +1,24 @@
+#!/bin/busybox sh
+# The guest's first process: loads the HID and 9p modules, mounts the host's root read-only with
+# the run folder writable at the same path, and runs the cases inside it. Powers off at the end,
+# whatever happened, so the host never waits for a guest that has nothing left to do.
+/bin/busybox --install -s /bin
+mount -t proc proc /proc
+mount -t sysfs sys /sys
+mount -t devtmpfs dev /dev
+exec </dev/console >/dev/console 2>&1
+. /guest.env
+for module in $modules; do
+    insmod "/lib/modules/$module.ko" || echo "guest: setup: FAIL (module $module would not load)"
+done
+if mount -t 9p -o trans=virtio,version=9p2000.L,ro,msize=262144 hostroot /host; then
+    for d in proc sys dev; do mount --rbind "/$d" "/host/$d"; done
+    mount -t tmpfs tmp /host/tmp
+    mount -t tmpfs run /host/run
+    mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144 run "/host$run" &&
+        chroot /host /bin/bash "$root/tests/guest/guest_cases.sh" "$root" "$run" $cases
+else
+    echo "guest: setup: FAIL (the host's root could not be mounted)"
+fi
+sync
+poweroff -f

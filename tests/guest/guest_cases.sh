@@ -1,0 +1,168 @@
+#!/bin/bash
+# The guest's cases, run as root inside the host's root (read-only) in a QEMU guest whose kernel
+# has uhid. Each case is a function case_<name>: it returns 0 for a pass, or says why it failed
+# on its last line of standard output. Its files go to $run/<name>.
+#
+# Usage: guest_cases.sh ROOT RUN [CASE...]   (default: every case, in the order of all_cases)
+root=$1 run=$2
+shift 2
+export PATH=/usr/sbin:/usr/bin:/sbin:/bin LC_ALL=C.UTF-8 LANG=C.UTF-8
+# udevd and udevadm do nothing in a chroot unless told that this one is the system.
+export SYSTEMD_IGNORE_CHROOT=1
+program=$root/build/linux/src/brennic-firmware-update
+bridge=$root/build/linux/tests/guest/uhid_bridge
+check=$root/build/linux/tests/guest/hidraw_check
+rule=$root/resources/linux/70-brennic-firmware-update.rules
+scenarios=$root/examples/scenarios
+headset=2f5a:5c1b
+dongle=2f5a:5c1a
+nobody=65534
+success="You have successfully updated the firmware."
+
+# ---- the parts every case uses ----
+
+bridge_pid=
+# start_bridge ARGUMENT...: the simulated devices on the kernel's bus, their verdict at the end
+# in $dir/bridge-status.
+start_bridge() {
+    "$bridge" --status="$dir/bridge-status" "$@" >"$dir/bridge.log" 2>&1 &
+    bridge_pid=$!
+}
+
+stop_bridge() {
+    [ -n "$bridge_pid" ] || return 0
+    kill -TERM "$bridge_pid" 2>/dev/null
+    wait "$bridge_pid"
+    bridge_pid=
+}
+
+# wait_nodes VID:PID COUNT: until the kernel shows that many nodes and udev has handled them.
+wait_nodes() {
+    "$check" wait "$1" "$2" 60000 >>"$dir/nodes.log" 2>&1 &&
+        udevadm settle --timeout=30 &&
+        "$check" probe >>"$dir/nodes.log" 2>&1
+}
+
+# run_program UID ARGUMENT...: the program as user UID in a home of its own, with no terminal,
+# as a desktop launcher or a script starts it. Its exit code lands in $code.
+run_program() {
+    local uid=$1
+    shift
+    local home=/tmp/home-$case_name
+    mkdir -p "$home/Documents" "$home/run"
+    chmod 700 "$home/run"
+    chown -R "$uid:$uid" "$home"
+    HOME=$home XDG_RUNTIME_DIR=$home/run timeout "${ZELTOR_GUEST_PROGRAM_SECONDS:-600}" \
+        setpriv --reuid="$uid" --regid="$uid" --clear-groups "$program" "$@" \
+        </dev/null >"$dir/program.out" 2>&1
+    code=$?
+    cp "$home/Documents/BrennicFirmwareUpdate.log" "$dir/" 2>/dev/null
+}
+
+# expect_update: the run ended in success and the devices agree.
+expect_update() {
+    [ "$code" = 0 ] || { tail -n 5 "$dir/program.out"; echo "exit code $code, expected 0"; return 1; }
+    grep -qF "$success" "$dir/program.out" || { echo "the program never said: $success"; return 1; }
+    grep -q '^verdict: good$' "$dir/bridge-status" ||
+        { head -n 1 "$dir/bridge-status"; echo "the devices' verdict is not good"; return 1; }
+}
+
+# ---- the cases ----
+
+# The headset shows its wireless chip and its MCU as two collections of one node, as it does
+# over USB: the whole update through hidraw and udev.
+case_update() {
+    start_bridge --headset-nodes=1
+    wait_nodes "$headset" 1 && wait_nodes "$dongle" 1 || { stop_bridge; echo "the devices never appeared"; return 1; }
+    # The program's backend splits the headset's node into its two collections.
+    local view
+    for view in "2f5a:5c1a usage ff00:0001 lengths 64/64/263" \
+                "#col01 2f5a:5c1b usage ff00:0001 lengths 64/64/263" \
+                "#col02 2f5a:5c1b usage ff42:0001 lengths 64/64/0"; do
+        grep -qF -- "$view" "$dir/nodes.log" || { stop_bridge; echo "the backend does not see: $view"; return 1; }
+    done
+    run_program 0
+    stop_bridge
+    expect_update
+}
+
+# The dongle pulled out ten seconds into its transfer and plugged in again: the run waits for
+# it, starts its transfer again and succeeds.
+case_dongle_unplugged() {
+    start_bridge --headset-nodes=1 --scenario="$scenarios/dongle-unplugged.json"
+    wait_nodes "$headset" 1 && wait_nodes "$dongle" 1 || { stop_bridge; echo "the devices never appeared"; return 1; }
+    run_program 0
+    stop_bridge
+    expect_update || return 1
+    grep -q '^fault acted: ' "$dir/bridge-status" || { echo "the unplug never happened"; return 1; }
+}
+
+# A user without the rule may not open the nodes: the run ends before anything is sent, saying
+# which device and how to fix it.
+case_unprivileged_without_rule() {
+    start_bridge --headset-nodes=1
+    wait_nodes "$headset" 1 && wait_nodes "$dongle" 1 || { stop_bridge; echo "the devices never appeared"; return 1; }
+    run_program "$nobody"
+    stop_bridge
+    [ "$code" = 2 ] || { tail -n 5 "$dir/program.out"; echo "exit code $code, expected 2"; return 1; }
+    grep -q "cannot open .*Permission denied" "$dir/program.out" ||
+        { cat "$dir/program.out"; echo "no message naming the device it cannot open"; return 1; }
+    grep -q "70-brennic-firmware-update.rules" "$dir/program.out" || { echo "the fix is not named"; return 1; }
+    ! grep -q '^fault acted\|^device error' "$dir/bridge-status" || { echo "the devices were touched"; return 1; }
+}
+
+# With the rule in place the same user updates the devices, the headset this time showing its
+# two collections as two nodes. The guest has no login seat for the rule's uaccess tag to grant,
+# so udev's own test shows the rule matching each node, and a copy of the rule that opens the
+# nodes to everyone stands in for the seat's grant.
+case_unprivileged_with_rule() {
+    cp "$rule" /etc/udev/rules.d/
+    sed 's/TAG+="uaccess"/MODE="0666"/' "$rule" >/etc/udev/rules.d/71-guest-seat-grant.rules
+    udevadm control --reload
+    start_bridge --headset-nodes=2
+    wait_nodes "$headset" 2 && wait_nodes "$dongle" 1 || { stop_bridge; echo "the devices never appeared"; return 1; }
+    local node matched=0
+    for node in /sys/class/hidraw/hidraw*; do
+        udevadm test "$node" >>"$dir/udevadm-test.log" 2>&1
+    done
+    matched=$(grep -c '70-brennic-firmware-update.rules:[0-9]* TAG+="uaccess"' "$dir/udevadm-test.log")
+    run_program "$nobody"
+    stop_bridge
+    rm -f /etc/udev/rules.d/*.rules
+    udevadm control --reload
+    [ "$matched" -ge 3 ] || { echo "the rule matched $matched nodes, expected the 3 of the devices"; return 1; }
+    expect_update
+}
+
+# ---- running them ----
+
+if [ -x /lib/systemd/systemd-udevd ]; then
+    # Rules of the cases' own on top of the host's (read-only) folder.
+    mount -t tmpfs rules /etc/udev/rules.d
+    /lib/systemd/systemd-udevd --daemon && udevadm control --ping ||
+        echo "guest: setup: FAIL (udevd did not start)"
+else
+    echo "guest: setup: FAIL (no udevd in the host's root)"
+fi
+
+all_cases=(update dongle_unplugged unprivileged_without_rule unprivileged_with_rule)
+cases=("$@")
+[ ${#cases[@]} -eq 0 ] && cases=("${all_cases[@]}")
+for case_name in "${cases[@]}"; do
+    dir=$run/$case_name
+    mkdir -p "$dir"
+    started=$(cut -d' ' -f1 /proc/uptime)
+    if ! declare -F "case_$case_name" >/dev/null; then
+        echo "guest: $case_name: FAIL (no such case)"
+        continue
+    fi
+    "case_$case_name" >"$dir/case.log" 2>&1
+    result=$?
+    took=$(awk -v a="$started" -v b="$(cut -d' ' -f1 /proc/uptime)" 'BEGIN { printf "%.0f", b - a }')
+    if [ $result = 0 ]; then
+        echo "guest: $case_name: PASS (${took} s)"
+    else
+        echo "guest: $case_name: FAIL ($(tail -n 1 "$dir/case.log"); logs in $dir)"
+    fi
+done
+echo "guest: cases done"
