@@ -288,9 +288,10 @@ int openNode(const std::string& node) {
 }
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: hidraw_check list | wait VID:PID [COUNT [TIMEOUT_MS]] | version NODE |\n"
-                 "       mcu-version NODE | reenumerate NODE VID:PID DELAY_MS | open NODE\n");
+    std::fprintf(
+        stderr,
+        "usage: hidraw_check list | probe | wait VID:PID [COUNT [TIMEOUT_MS]] | version NODE |\n"
+        "       mcu-version NODE | reenumerate NODE VID:PID DELAY_MS | open NODE\n");
     return kUsage;
 }
 
