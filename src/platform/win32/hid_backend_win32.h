@@ -1,0 +1,61 @@
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "hid/hid_backend.h"
+
+namespace zeltor {
+
+// The HID stack on Windows: interfaces of the HID class found through the device-setup library,
+// identities through hid.dll, reports through overlapped I/O on the collection's handle.
+//
+// Notifications are the system's: registrations name `window`, whose WM_DEVICECHANGE messages
+// the window's owner hands to the core itself (deviceChangeOfMessage), synchronously, so that a
+// query-remove is answered while the system waits. The sinks passed here are therefore not
+// called by the backend.
+//
+// The backend owns every transfer's buffer and overlapped record: a transfer the wait gave up on
+// is cancelled and awaited before its record or buffer is used again or released, so the system
+// never writes into memory that is gone.
+class Win32HidBackend final : public HidBackend {
+public:
+    explicit Win32HidBackend(HWND window);
+    ~Win32HidBackend() override;
+    Win32HidBackend(const Win32HidBackend&) = delete;
+    Win32HidBackend& operator=(const Win32HidBackend&) = delete;
+
+    std::vector<std::string> enumerateInterfaces() override;
+    void registerInterfaceNotifications(DeviceChangeSink* sink) override;
+    bool probe(const std::string& path, HidAttributes& attributes, HidCaps& caps) override;
+    HidHandle open(const std::string& path) override;
+    void close(HidHandle handle) override;
+    HidRegistration registerHandleNotification(HidHandle handle, DeviceChangeSink* sink) override;
+    void unregisterHandleNotification(HidRegistration registration) override;
+    HidTransfer writeOutputReport(HidHandle handle, const ByteVector& report,
+                                  std::uint32_t timeoutMs) override;
+    std::optional<ByteVector> readInputReport(HidHandle handle, std::size_t length,
+                                              std::uint32_t timeoutMs) override;
+    HidTransfer setFeature(HidHandle handle, const ByteVector& report) override;
+    bool getFeature(HidHandle handle, ByteVector& report) override;
+
+private:
+    class Transfer;
+    struct Device;
+
+    // The open device of `handle`; null for an unknown handle or a stuck device.
+    Device* deviceOf(HidHandle handle);
+    // Cancels what the handle has under way and waits until the system lets go of it; false
+    // (and the device stuck) when it does not.
+    bool cancelOutstanding(Device& device);
+
+    HWND window_;
+    HDEVNOTIFY interfaceRegistration_ = nullptr;
+    std::map<HidHandle, std::unique_ptr<Device>> devices_;
+};
+
+}  // namespace zeltor
