@@ -15,6 +15,13 @@ if mount -t 9p -o trans=virtio,version=9p2000.L,ro,msize=262144 hostroot /host; 
     for d in proc sys dev; do mount --rbind "/$d" "/host/$d"; done
     mount -t tmpfs tmp /host/tmp
     mount -t tmpfs run /host/run
+    mkdir -p /host/dev/shm && mount -t tmpfs shm /host/dev/shm
+    # The Wine prefix made on the host, read-only, with the guest's changes in memory on top.
+    layers=/host/tmp/wine-layers
+    mkdir -p $layers/lower $layers/upper $layers/work /host/tmp/wine-prefix
+    mount -t 9p -o trans=virtio,version=9p2000.L,ro,msize=262144,cache=loose wineprefix $layers/lower &&
+        mount -t overlay overlay -o lowerdir=$layers/lower,upperdir=$layers/upper,workdir=$layers/work \
+            /host/tmp/wine-prefix || echo "guest: setup: FAIL (the Wine prefix could not be mounted)"
     mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144 run "/host$run" &&
         chroot /host /bin/bash "$root/tests/guest/guest_cases.sh" "$root" "$run" $cases
 else

@@ -12,6 +12,7 @@ export SYSTEMD_IGNORE_CHROOT=1
 program=$root/build/linux/src/brennic-firmware-update
 bridge=$root/build/linux/tests/guest/uhid_bridge
 check=$root/build/linux/tests/guest/hidraw_check
+wincheck=$root/build/windows/tests/guest/win32_hid_check.exe
 rule=$root/resources/linux/70-brennic-firmware-update.rules
 scenarios=$root/examples/scenarios
 headset=2f5a:5c1b
@@ -83,6 +84,30 @@ uaccess_tagged_nodes() {
     done
     rm -f "$dir/udevadm-one.log"
     echo "$count"
+}
+
+# wine_start / wine_stop: Wine on the prefix made on the host (with the guest's changes in
+# memory), its server kept running between the programs of a case.
+wine_start() {
+    export WINEPREFIX=/tmp/wine-prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export HOME=/tmp/wine-home
+    mkdir -p "$HOME"
+    unset DISPLAY
+    wineserver -p && timeout 300 wine wineboot </dev/null >"$dir/wineboot.log" 2>&1
+}
+
+wine_stop() {
+    wineserver -k
+    wineserver -w
+}
+
+# win_run OUTPUT ARGUMENT...: a Windows program under Wine, its standard output in OUTPUT with
+# the line ends of this side.
+win_run() {
+    local output=$1
+    shift
+    timeout 300 wine "$@" </dev/null 2>>"$dir/wine.err" | tr -d '\r' >"$output"
+    return "${PIPESTATUS[0]}"
 }
 
 # ---- the cases ----
@@ -168,6 +193,34 @@ case_unprivileged_with_rule() {
     expect_update
 }
 
+# The Windows program's HID backend under Wine, whose HID bus reads the same hidraw nodes: it
+# enumerates and probes the devices (the headset as two nodes, since Wine does not split a
+# node's collections), reads a chip's version through feature reports, and the MCU's through
+# output and input reports after a read it let time out and cancelled.
+case_wine_hid() {
+    start_bridge --headset-nodes=2
+    wait_nodes "$headset" 2 && wait_nodes "$dongle" 1 || { stop_bridge; echo "the devices never appeared"; return 1; }
+    if ! wine_start; then
+        wine_stop
+        stop_bridge
+        echo "Wine did not start (wineboot.log)"
+        return 1
+    fi
+    win_run "$dir/list.txt" "$wincheck" list
+    win_run "$dir/version.txt" "$wincheck" version "$dongle"
+    win_run "$dir/mcu-version.txt" "$wincheck" mcu-version "$headset"
+    wine_stop
+    stop_bridge
+    local view
+    for view in "2f5a:5c1a usage ff00:0001 lengths 64/64/263 " \
+                "2f5a:5c1b usage ff00:0001 lengths 64/64/263 " \
+                "2f5a:5c1b usage ff42:0001 lengths 64/64/0 "; do
+        grep -qF -- "$view" "$dir/list.txt" || { echo "Wine's HID stack does not show: $view"; return 1; }
+    done
+    [ "$(cat "$dir/version.txt")" = T1.00.00 ] || { echo "the dongle's version through Wine: \"$(cat "$dir/version.txt")\""; return 1; }
+    [ "$(cat "$dir/mcu-version.txt")" = 12 ] || { echo "the MCU's patch through Wine: \"$(cat "$dir/mcu-version.txt")\""; return 1; }
+}
+
 # ---- running them ----
 
 if [ -x /lib/systemd/systemd-udevd ]; then
@@ -179,7 +232,8 @@ else
     echo "guest: setup: FAIL (no udevd in the host's root)"
 fi
 
-all_cases=(raw_device update dongle_unplugged unprivileged_without_rule unprivileged_with_rule)
+all_cases=(raw_device update dongle_unplugged unprivileged_without_rule unprivileged_with_rule
+           wine_hid)
 cases=("$@")
 [ ${#cases[@]} -eq 0 ] && cases=("${all_cases[@]}")
 for case_name in "${cases[@]}"; do

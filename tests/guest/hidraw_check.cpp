@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "device_bytes.h"
 #include "hid/report_descriptor.h"
 #include "platform/linux/hidraw_backend_linux.h"
 #include "platform/linux/udev_devices_linux.h"
@@ -35,17 +36,6 @@ using std::chrono::milliseconds;
 
 constexpr int kUsage = 2;
 constexpr int kRefused = 3;
-constexpr std::uint16_t kChipPage = 0xFF00;
-constexpr std::uint16_t kMcuPage = 0xFF42;
-
-// The devices' own reports, byte for byte.
-const ByteVector kVersionRequest{0xFF, 0x0A, 0x00, 0xFD, 0x04, 0x07,
-                                 0x00, 0x05, 0x03, 0x05, 0x00, 0x00};
-const ByteVector kBootloaderEntry{0xFF, 0x02, 0x00, 0x0A};
-const ByteVector kMcuVersionRequest{0x06, 0x88, 0x07, 0x00};
-// The chip answers its version request after a pause, in which the tool waits half a second.
-constexpr milliseconds kVersionPause{500};
-constexpr std::size_t kVersionTextOffset = 9;
 
 int fail(const std::string& why) {
     std::fprintf(stderr, "hidraw_check: %s\n", why.c_str());
@@ -181,18 +171,15 @@ int version(const std::string& node) {
         return fail(raw.error());
     }
     std::this_thread::sleep_for(kVersionPause);
-    const auto answer = raw.getFeature(0xFF, chip->FeatureReportByteLength);
+    const auto answer = raw.getFeature(kChipReportId, chip->FeatureReportByteLength);
     if (!answer) {
         return fail(raw.error());
     }
-    if (answer->size() <= kVersionTextOffset) {
+    const auto text = chipVersionText(*answer);
+    if (!text) {
         return fail("the answer has " + std::to_string(answer->size()) + " bytes");
     }
-    std::string text;
-    for (std::size_t i = kVersionTextOffset; i < answer->size() && (*answer)[i] != 0; ++i) {
-        text += static_cast<char>((*answer)[i]);
-    }
-    std::printf("%s\n", text.c_str());
+    std::printf("%s\n", text->c_str());
     return 0;
 }
 
@@ -208,10 +195,8 @@ int mcuVersion(const std::string& node) {
         if (!report && !raw.error().empty()) {
             return fail(raw.error());
         }
-        if (report && report->size() > kMcuVersionRequest.size() &&
-            std::equal(kMcuVersionRequest.begin(), kMcuVersionRequest.end(), report->begin())) {
-            const std::uint8_t bcd = (*report)[kMcuVersionRequest.size()];
-            std::printf("%d\n", (bcd >> 4) * 10 + (bcd & 0x0F));
+        if (const auto patch = report ? mcuPatch(*report) : std::nullopt) {
+            std::printf("%d\n", *patch);
             return 0;
         }
     }
