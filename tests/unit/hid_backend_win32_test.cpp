@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <dbt.h>
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
+#include "platform/win32/device_change_win32.h"
 #include "support/log_capture.h"
 
 namespace zeltor {
@@ -148,6 +152,49 @@ TEST_F(Win32HidBackendTest, EveryInterfaceOfTheSystemIsProbedWithoutHarm) {
             EXPECT_EQ(caps.UsagePage, 0) << path;
         }
     }
+}
+
+struct RecordingSink : DeviceChangeSink {
+    void deviceChanged(const DeviceChange& change) override { changes.push_back(change); }
+    std::vector<DeviceChange> changes;
+};
+
+TEST_F(Win32HidBackendTest, DeviceChangeMessagesAreReadAndGoToTheInterfaceSink) {
+    // The system's interface header, with the path after its fixed part.
+    const std::wstring path = L"\\\\?\\hid#vid_2f5a&pid_5c1a#7&1b7e2a90&0&0000#{guid}";
+    std::vector<BYTE> message(sizeof(DEV_BROADCAST_DEVICEINTERFACE_W) + path.size() * 2);
+    auto* item = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(message.data());
+    item->dbcc_size = static_cast<DWORD>(message.size());
+    item->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    std::copy(path.begin(), path.end(), item->dbcc_name);
+    const DeviceChange arrival =
+        deviceChangeOfMessage(DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(message.data()));
+    EXPECT_EQ(arrival.eventType, 0x8000U);
+    EXPECT_TRUE(arrival.hasHeader);
+    EXPECT_EQ(arrival.deviceType, 5U);
+    EXPECT_EQ(arrival.devicePath, "\\\\?\\hid#vid_2f5a&pid_5c1a#7&1b7e2a90&0&0000#{guid}");
+
+    DEV_BROADCAST_HANDLE handle{};
+    handle.dbch_size = sizeof handle;
+    handle.dbch_devicetype = DBT_DEVTYP_HANDLE;
+    handle.dbch_handle = reinterpret_cast<HANDLE>(0x1234);
+    const DeviceChange query =
+        deviceChangeOfMessage(DBT_DEVICEQUERYREMOVE, reinterpret_cast<LPARAM>(&handle));
+    EXPECT_EQ(query.eventType, 0x8001U);
+    EXPECT_EQ(query.deviceType, 6U);
+    EXPECT_EQ(query.handle, 0x1234U);
+    EXPECT_FALSE(deviceChangeOfMessage(0x0007, 0).hasHeader);  // DBT_DEVNODES_CHANGED
+
+    RecordingSink sink;
+    EXPECT_FALSE(backend_.deliver(arrival));  // nobody listens yet
+    backend_.registerInterfaceNotifications(&sink);
+    EXPECT_TRUE(backend_.deliver(arrival));
+    // A handle nobody registered for reaches no sink.
+    EXPECT_FALSE(backend_.deliver(query));
+    ASSERT_EQ(sink.changes.size(), 1U);
+    EXPECT_EQ(sink.changes[0].devicePath, arrival.devicePath);
+    backend_.registerInterfaceNotifications(nullptr);
+    EXPECT_FALSE(backend_.deliver(arrival));
 }
 
 }  // namespace

@@ -211,7 +211,29 @@ std::vector<std::string> Win32HidBackend::enumerateInterfaces() {
     return paths;
 }
 
+bool Win32HidBackend::deliver(const DeviceChange& change) {
+    if (change.deviceType == DBT_DEVTYP_DEVICEINTERFACE && interfaceSink_ != nullptr) {
+        interfaceSink_->deviceChanged(change);
+        return true;
+    }
+    if (change.deviceType != DBT_DEVTYP_HANDLE) {
+        return false;
+    }
+    // A sink may unregister while it handles the change: the list is taken first.
+    std::vector<DeviceChangeSink*> sinks;
+    for (const auto& [registration, entry] : handleRegistrations_) {
+        if (entry.handle == change.handle) {
+            sinks.push_back(entry.sink);
+        }
+    }
+    for (DeviceChangeSink* sink : sinks) {
+        sink->deviceChanged(change);
+    }
+    return !sinks.empty();
+}
+
 void Win32HidBackend::registerInterfaceNotifications(DeviceChangeSink* sink) {
+    interfaceSink_ = sink;
     if (sink == nullptr) {
         if (interfaceRegistration_ != nullptr) {
             UnregisterDeviceNotification(interfaceRegistration_);
@@ -301,7 +323,7 @@ void Win32HidBackend::close(HidHandle handle) {
 }
 
 HidRegistration Win32HidBackend::registerHandleNotification(HidHandle handle,
-                                                            DeviceChangeSink* /*sink*/) {
+                                                            DeviceChangeSink* sink) {
     if (window_ == nullptr || deviceOf(handle) == nullptr) {
         return 0;
     }
@@ -316,11 +338,16 @@ HidRegistration Win32HidBackend::registerHandleNotification(HidHandle handle,
         Trace("The removal of handle 0x%llx cannot be watched: %s (error %lu)\n",
               static_cast<unsigned long long>(handle), systemErrorText(error).c_str(), error);
     }
-    return reinterpret_cast<HidRegistration>(registration);
+    const auto id = reinterpret_cast<HidRegistration>(registration);
+    if (id != 0) {
+        handleRegistrations_[id] = {handle, sink};
+    }
+    return id;
 }
 
 void Win32HidBackend::unregisterHandleNotification(HidRegistration registration) {
     if (registration != 0) {
+        handleRegistrations_.erase(registration);
         UnregisterDeviceNotification(reinterpret_cast<HDEVNOTIFY>(registration));
     }
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "hid/device_change.h"
 #include "hid/hid_backend.h"
 
 namespace zeltor {
@@ -14,10 +15,9 @@ namespace zeltor {
 // The HID stack on Windows: interfaces of the HID class found through the device-setup library,
 // identities through hid.dll, reports through overlapped I/O on the collection's handle.
 //
-// Notifications are the system's: registrations name `window`, whose WM_DEVICECHANGE messages
-// the window's owner hands to the core itself (deviceChangeOfMessage), synchronously, so that a
-// query-remove is answered while the system waits. The sinks passed here are therefore not
-// called by the backend.
+// Notifications are the system's: registrations name `window`, and its owner hands each
+// WM_DEVICECHANGE message to `deliver` (or to the core directly) synchronously, so that a
+// query-remove is answered while the system waits.
 //
 // The backend owns every transfer's buffer and overlapped record: a transfer the wait gave up on
 // is cancelled and awaited before its record or buffer is used again or released, so the system
@@ -28,6 +28,11 @@ public:
     ~Win32HidBackend() override;
     Win32HidBackend(const Win32HidBackend&) = delete;
     Win32HidBackend& operator=(const Win32HidBackend&) = delete;
+
+    // Hands a device change the window received to the sink registered for it: interface
+    // changes to the interface sink, a handle's to the sinks of that handle. False when no
+    // sink takes it.
+    bool deliver(const DeviceChange& change);
 
     std::vector<std::string> enumerateInterfaces() override;
     void registerInterfaceNotifications(DeviceChangeSink* sink) override;
@@ -53,8 +58,15 @@ private:
     // (and the device stuck) when it does not.
     bool cancelOutstanding(Device& device);
 
+    struct HandleRegistration {
+        HidHandle handle;
+        DeviceChangeSink* sink;
+    };
+
     HWND window_;
     HDEVNOTIFY interfaceRegistration_ = nullptr;
+    DeviceChangeSink* interfaceSink_ = nullptr;
+    std::map<HidRegistration, HandleRegistration> handleRegistrations_;
     std::map<HidHandle, std::unique_ptr<Device>> devices_;
 };
 
