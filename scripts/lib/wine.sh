@@ -17,6 +17,7 @@ wine_setup() {
         wineserver -w
         touch "$WINEPREFIX/.zeltor-ready"
     fi
+    wine_own_folders "$WINEPREFIX"
     # One persistent server for all tests, started with its own standard streams so that it
     # does not hold the test runner's pipes open.
     wineserver -w
@@ -28,4 +29,17 @@ wine_teardown() {
     [ -n "${WINEPREFIX:-}" ] || return 0
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
+}
+
+# wine_own_folders PREFIX: the user folders Wine links to the Unix home (Documents, Desktop, ...)
+# become folders of the prefix, so that programs run in it never write into the home of whoever
+# runs the tests.
+wine_own_folders() {
+    local link
+    for link in "$1"/drive_c/users/*/*; do
+        if [ -L "$link" ]; then
+            rm -f "$link"
+            mkdir -p "$link"
+        fi
+    done
 }

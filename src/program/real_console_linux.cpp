@@ -67,7 +67,7 @@ int runRealConsole(const FrontEndOptions& /*frontEnd*/, LinuxHostServices& host)
         return kExitCannotStart;
     }
     CRandom random;
-    ConsoleWorld world{loop, hid, host, random, {}, {}, {}};
+    ConsoleWorld world{loop, hid, host, random, {}, {}, {}, false};
     if (hid.eventFd() >= 0) {
         world.eventSources.push_back({hid.eventFd(), [&hid] { hid.handleEvents(); }});
     }

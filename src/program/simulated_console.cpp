@@ -87,7 +87,7 @@ int runSimulatedConsole(const FrontEndOptions& frontEnd, HostServices& realHost)
 
     std::printf("Simulated headset and dongle%s%s\n", frontEnd.instant ? ", in virtual time" : "",
                 scenario.description.empty() ? "." : (": " + scenario.description).c_str());
-    ConsoleWorld console{loop, bus, host, random, {}, {}, {}};
+    ConsoleWorld console{loop, bus, host, random, {}, {}, {}, false};
     SimPerson person(world, clock);
     console.replugHeadset = [&person] {
         person.replugHeadset();

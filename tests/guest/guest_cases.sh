@@ -13,6 +13,7 @@ program=$root/build/linux/src/brennic-firmware-update
 bridge=$root/build/linux/tests/guest/uhid_bridge
 check=$root/build/linux/tests/guest/hidraw_check
 wincheck=$root/build/windows/tests/guest/win32_hid_check.exe
+winprogram=$root/build/windows/src/brennic-firmware-update.exe
 rule=$root/resources/linux/70-brennic-firmware-update.rules
 scenarios=$root/examples/scenarios
 headset=2f5a:5c1b
@@ -88,25 +89,36 @@ uaccess_tagged_nodes() {
 
 # wine_start / wine_stop: Wine on the prefix made on the host (with the guest's changes in
 # memory), its server kept running between the programs of a case.
+# Booting Wine takes up to a minute under TCG: it is done once, by the first case that needs
+# it, and stopped after the last case.
+wine_started=
 wine_start() {
+    [ -n "$wine_started" ] && return 0
     export WINEPREFIX=/tmp/wine-prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    export HOME=/tmp/wine-home
-    mkdir -p "$HOME"
+    mkdir -p /tmp/wine-home
     unset DISPLAY
-    wineserver -p && timeout 300 wine wineboot </dev/null >"$dir/wineboot.log" 2>&1
+    HOME=/tmp/wine-home wineserver -p && HOME=/tmp/wine-home timeout 300 wine wineboot \
+        </dev/null >"$dir/wineboot.log" 2>&1 && wine_started=1
 }
 
 wine_stop() {
-    wineserver -k
-    wineserver -w
+    [ -n "$wine_started" ] || return 0
+    HOME=/tmp/wine-home wineserver -k
+    HOME=/tmp/wine-home wineserver -w
+    wine_started=
 }
 
-# win_run OUTPUT ARGUMENT...: a Windows program under Wine, its standard output in OUTPUT with
-# the line ends of this side.
+# win_run OUTPUT PROGRAM ARGUMENT...: a Windows program under Wine, its standard output in
+# OUTPUT with the line ends of this side. The program runs from a copy in memory rather than
+# from the 9p share, so that a rebuild on the host cannot change it under Wine's loader.
 win_run() {
-    local output=$1
-    shift
-    timeout 300 wine "$@" </dev/null 2>>"$dir/wine.err" | tr -d '\r' >"$output"
+    local output=$1 program=$2
+    shift 2
+    mkdir -p /tmp/wine-programs
+    cp "$program" /tmp/wine-programs/
+    HOME=/tmp/wine-home WINEDEBUG=${ZELTOR_GUEST_WINEDEBUG:--all} \
+        timeout "${ZELTOR_GUEST_PROGRAM_SECONDS:-600}" wine "/tmp/wine-programs/${program##*/}" "$@" \
+        </dev/null 2>>"$dir/wine.err" | tr -d '\r' >"$output"
     return "${PIPESTATUS[0]}"
 }
 
@@ -200,16 +212,10 @@ case_unprivileged_with_rule() {
 case_wine_hid() {
     start_bridge --headset-nodes=2
     wait_nodes "$headset" 2 && wait_nodes "$dongle" 1 || { stop_bridge; echo "the devices never appeared"; return 1; }
-    if ! wine_start; then
-        wine_stop
-        stop_bridge
-        echo "Wine did not start (wineboot.log)"
-        return 1
-    fi
+    wine_start || { stop_bridge; echo "Wine did not start (wineboot.log)"; return 1; }
     win_run "$dir/list.txt" "$wincheck" list
     win_run "$dir/version.txt" "$wincheck" version "$dongle"
     win_run "$dir/mcu-version.txt" "$wincheck" mcu-version "$headset"
-    wine_stop
     stop_bridge
     local view
     for view in "2f5a:5c1a usage ff00:0001 lengths 64/64/263 " \
@@ -219,6 +225,19 @@ case_wine_hid() {
     done
     [ "$(cat "$dir/version.txt")" = T1.00.00 ] || { echo "the dongle's version through Wine: \"$(cat "$dir/version.txt")\""; return 1; }
     [ "$(cat "$dir/mcu-version.txt")" = 12 ] || { echo "the MCU's patch through Wine: \"$(cat "$dir/mcu-version.txt")\""; return 1; }
+}
+
+# The Windows program's console front end under Wine on the same devices: a whole update, the
+# bootloaders' arrivals and the re-enumerations seen through Wine's device notifications.
+case_wine_update() {
+    start_bridge --headset-nodes=2
+    wait_nodes "$headset" 2 && wait_nodes "$dongle" 1 || { stop_bridge; echo "the devices never appeared"; return 1; }
+    wine_start || { stop_bridge; echo "Wine did not start (wineboot.log)"; return 1; }
+    win_run "$dir/program.out" "$winprogram"
+    code=$?
+    stop_bridge
+    cp "$WINEPREFIX"/drive_c/users/*/Documents/BrennicFirmwareUpdate.log "$dir/" 2>/dev/null
+    expect_update
 }
 
 # ---- running them ----
@@ -232,6 +251,7 @@ else
     echo "guest: setup: FAIL (no udevd in the host's root)"
 fi
 
+# wine_update is run by name only until the Windows program sees Wine's device notifications.
 all_cases=(raw_device update dongle_unplugged unprivileged_without_rule unprivileged_with_rule
            wine_hid)
 cases=("$@")
@@ -253,4 +273,5 @@ for case_name in "${cases[@]}"; do
         echo "guest: $case_name: FAIL ($(tail -n 1 "$dir/case.log"); logs in $dir)"
     fi
 done
+wine_stop
 echo "guest: cases done"

@@ -110,7 +110,7 @@ int runConsoleUpdate(ConsoleWorld& world) {
 
     ConsoleRunner::Hooks hooks;
     hooks.replugHeadset = world.replugHeadset;
-    hooks.outsideWorld = !world.eventSources.empty();
+    hooks.outsideWorld = !world.eventSources.empty() || world.devicesBySystemMessages;
     ConsoleRunner runner(controller, dialog, world.loop, view, *input, hooks);
     controller.OnInitDialog();
     int code = kExitStoppedByUser;

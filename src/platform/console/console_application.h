@@ -30,6 +30,9 @@ struct ConsoleWorld {
     std::function<std::string()> verdict;
     // What the loop waits on besides the terminal and the clock (the device monitor).
     std::vector<ConsoleEventSource> eventSources;
+    // Device changes arrive as window messages, which the terminal's wait dispatches: devices
+    // can come even with no event source to watch.
+    bool devicesBySystemMessages = false;
 };
 
 // Runs one update in the terminal against `world`, says where the log went, and returns the exit
