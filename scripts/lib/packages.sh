@@ -21,8 +21,10 @@ ensure_packages() {
 # What every build needs.
 ZELTOR_BUILD_PACKAGES=(cmake ninja-build g++ python3 googletest libgtest-dev libgmock-dev
                        nlohmann-json3-dev pkg-config libsystemd-dev libudev-dev)
-# The Windows cross build and Wine to run its tests.
+# The Windows cross build and Wine to run its tests; the icons rendered from their drawings; a
+# display for the dialog's tests and its screenshots.
 ZELTOR_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-                         fonts-wine)
+                         fonts-wine librsvg2-bin icoutils
+                         xvfb xauth x11-apps x11-utils imagemagick xdotool)
 # The fuzz targets.
 ZELTOR_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
