@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/front_end_options.h"
+#include "host/host_services.h"
+
+namespace zeltor {
+
+class CBrennicDFUDlg;
+class LinuxHostServices;
+class QtDialog;
+
+// What a caller may add to a run of the Qt dialog: a test that drives it.
+struct QtDialogProgramHooks {
+    // Called whenever the dialog's loop has nothing else to do, before time moves on; true when
+    // it did something (clicked, say).
+    std::function<bool(QtDialog& dialog, CBrennicDFUDlg& controller)> onIdle;
+    // The simulation's verdict once the dialog has closed.
+    std::function<void(const std::string& verdict)> onVerdict;
+};
+
+// Whether a desktop session can show a window: a Wayland display, or an X display whose local
+// socket exists (a remote one is taken on trust).
+bool desktopDisplayAvailable();
+
+// The Linux program in a desktop window: the Qt dialog and its chooser over the simulated
+// headset and dongle of the front end's scenario (/SIMULATE, /INSTANT for virtual time) or over
+// the real devices through hidraw. `realHost` is the machine's host: the real run's, and the
+// place of a simulated run's log. Makes the Qt application unless there is one. Returns the
+// exit code.
+int runQtDialogProgram(int& argc, char** argv, const FrontEndOptions& frontEnd,
+                       LinuxHostServices& realHost, const QtDialogProgramHooks& hooks = {});
+
+}  // namespace zeltor
