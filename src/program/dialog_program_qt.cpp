@@ -137,6 +137,9 @@ int runQtDialogProgram(int& argc, char** argv, const FrontEndOptions& frontEnd,
     std::string notice;
     if (frontEnd.simulate) {
         machine.emplace(scenario, clock, dialog.poster(), realHost);
+        if (hooks.onMachine) {
+            hooks.onMachine(*machine);
+        }
     } else {
         hidraw.emplace(dialog.poster());
         hidraw->enumerateInterfaces();
@@ -149,8 +152,8 @@ int runQtDialogProgram(int& argc, char** argv, const FrontEndOptions& frontEnd,
             hidraw.reset();
             emptyBus.emplace(clock, dialog.poster());
         } else if (hidraw->eventFd() >= 0) {
-            deviceMonitor = std::make_unique<QSocketNotifier>(hidraw->eventFd(),
-                                                              QSocketNotifier::Read);
+            deviceMonitor =
+                std::make_unique<QSocketNotifier>(hidraw->eventFd(), QSocketNotifier::Read);
             QObject::connect(deviceMonitor.get(), &QSocketNotifier::activated,
                              [&hidraw] { hidraw->handleEvents(); });
         }
@@ -173,7 +176,11 @@ int runQtDialogProgram(int& argc, char** argv, const FrontEndOptions& frontEnd,
             }
             return hooks.onIdle && hooks.onIdle(dialog, controller);
         });
+        if (hooks.onStall) {
+            driver.setStallHandler([&] { hooks.onStall(dialog, controller); });
+        }
         dialog.runModal(controller, notice);
+        driver.setStallHandler({});
         code = notice.empty() ? exitCodeAfter(controller) : kExitCannotStart;
         driver.setIdleHandler({});
     }

@@ -11,12 +11,18 @@ namespace zeltor {
 class CBrennicDFUDlg;
 class LinuxHostServices;
 class QtDialog;
+struct SimulatedMachine;
 
 // What a caller may add to a run of the Qt dialog: a test that drives it.
 struct QtDialogProgramHooks {
     // Called whenever the dialog's loop has nothing else to do, before time moves on; true when
     // it did something (clicked, say).
     std::function<bool(QtDialog& dialog, CBrennicDFUDlg& controller)> onIdle;
+    // Called when nothing is posted or scheduled and nobody acted: the run cannot go on
+    // without a person or a device.
+    std::function<void(QtDialog& dialog, CBrennicDFUDlg& controller)> onStall;
+    // The simulated machine of a /SIMULATE run, once it is built.
+    std::function<void(SimulatedMachine& machine)> onMachine;
     // The simulation's verdict once the dialog has closed.
     std::function<void(const std::string& verdict)> onVerdict;
 };

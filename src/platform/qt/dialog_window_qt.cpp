@@ -68,14 +68,15 @@ void QtDialog::createControls() {
             [this] { userAction([this] { controller_->OnCloseClicked(); }); });
     auto* link = static_cast<QLabel*>(controls_.at(IDC_STATUS_LINK));
     connect(link, &QLabel::linkActivated, this, [this](const QString& address) {
-        userAction([this, address = address.toStdString()] {
-            controller_->OnStatusLinkClick(address);
-        });
+        userAction(
+            [this, address = address.toStdString()] { controller_->OnStatusLinkClick(address); });
     });
 }
 
 int QtDialog::runModal(CBrennicDFUDlg& controller, const std::string& notice) {
     controller_ = &controller;
+    // The loop is first served in the chooser's own, while the initialisation waits for it.
+    driver_.wake();
     controller.OnInitDialog();
     if (!notice.empty()) {
         setText(IDC_INSTRUCTIONS, notice);
@@ -202,7 +203,10 @@ void QtDialog::setBold(int controlId) {
 
 void QtDialog::addListLine(int controlId, const std::string& text) {
     if (auto* list = qobject_cast<QListWidget*>(control(controlId))) {
-        list->addItem(QString::fromStdString(text));
+        // A list without selection: its lines are neither picked nor highlighted.
+        auto* item = new QListWidgetItem(QString::fromStdString(text));
+        item->setFlags(Qt::ItemIsEnabled);
+        list->addItem(item);
     }
 }
 

@@ -38,7 +38,7 @@ QtHeadsetChooser::QtHeadsetChooser(const std::string& caption, const std::string
         controls_[row.id] = createTemplateControl(this, row, units);
     }
     const std::pair<int, ChooserCode> pictures[] = {{IDC_REGULAR_HEADSET, kRegular},
-                                                     {IDC_SHROUD_HEADSET, kShroud}};
+                                                    {IDC_SHROUD_HEADSET, kShroud}};
     for (const auto& [id, code] : pictures) {
         auto* button = static_cast<QPushButton*>(controls_.at(id));
         const QPixmap picture =

@@ -25,7 +25,7 @@ void QtLoopDriver::release() {
 }
 
 void QtLoopDriver::serve() {
-    if (held()) {
+    if (held() || serving_) {
         // A wait inside a handler let Qt run; the handler's end looks again.
         return;
     }
@@ -53,6 +53,8 @@ void QtLoopDriver::serve() {
     }
     if (next >= 0) {
         timer_.start(next);
+    } else if (onStall_) {
+        onStall_();
     }
 }
 

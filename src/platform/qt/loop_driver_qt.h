@@ -21,6 +21,8 @@ public:
     // Called when no work is posted and no event is due, before time moves on; true when it
     // did something (the simulated person, a test acting as the user).
     void setIdleHandler(std::function<bool()> onIdle) { onIdle_ = std::move(onIdle); }
+    // Called when nothing is posted or scheduled any more: only the user or a device can go on.
+    void setStallHandler(std::function<void()> onStall) { onStall_ = std::move(onStall); }
 
     // Something may have been posted or scheduled: look again as soon as Qt is idle.
     void wake();
@@ -28,7 +30,7 @@ public:
     // paint, but no posted work, tick or device event is handled until it ends.
     void hold() { ++holds_; }
     void release();
-    bool held() const { return holds_ > 0 || serving_; }
+    bool held() const { return holds_ > 0; }
 
 private:
     void serve();
@@ -36,6 +38,7 @@ private:
     MessageLoop& loop_;
     QTimer timer_;
     std::function<bool()> onIdle_;
+    std::function<void()> onStall_;
     int holds_ = 0;
     bool serving_ = false;
 };

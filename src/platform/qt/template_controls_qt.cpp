@@ -91,8 +91,7 @@ QWidget* createTemplateControl(QWidget* parent, const TemplateControl& control,
     } else if (isClass(control, "msctls_progress32")) {
         widget = createProgress(parent);
     } else if (isClass(control, "Button")) {
-        const bool picture =
-            control.id == IDC_REGULAR_HEADSET || control.id == IDC_SHROUD_HEADSET;
+        const bool picture = control.id == IDC_REGULAR_HEADSET || control.id == IDC_SHROUD_HEADSET;
         widget = createButton(parent, control, picture);
     } else {
         widget = createLabel(parent, control);
