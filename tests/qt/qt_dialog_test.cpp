@@ -2,6 +2,7 @@
 // person sees and can do at each point of an update, in English, German and Japanese.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
@@ -75,11 +76,16 @@ void expectAllFit(QtDialog& dialog) {
             expectFits(dialog.control(id));
         }
     }
+    // Each note within the list, wrapped to its width and tall enough for its lines.
     auto* notes = static_cast<QListWidget*>(dialog.control(IDC_RELEASE_NOTES));
     const QFontMetrics metrics(notes->font());
     for (int row = 0; row < notes->count(); ++row) {
-        EXPECT_LE(metrics.horizontalAdvance(notes->item(row)->text()), notes->viewport()->width())
-            << notes->item(row)->text().toStdString();
+        const QRect place = notes->visualItemRect(notes->item(row));
+        const QRect needed = metrics.boundingRect(QRect(0, 0, place.width(), 100000),
+                                                  Qt::AlignLeft | Qt::TextWordWrap,
+                                                  notes->item(row)->text());
+        EXPECT_TRUE(notes->viewport()->rect().contains(place));
+        EXPECT_LE(needed.height(), place.height()) << notes->item(row)->text().toStdString();
     }
 }
 
@@ -155,6 +161,10 @@ struct ChooserCase {
     bool shroud;
     QSize picture;  // the main dialog's picture of the type
 };
+
+void PrintTo(const ChooserCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ChooserTest : public testing::TestWithParam<ChooserCase> {};
 
@@ -260,6 +270,10 @@ const LanguageCase kLanguages[] = {
      "https://support.tesmoray.jp.",
      "Zeltor ヘッドセット トラブルシューティング FAQ"},
 };
+
+void PrintTo(const LanguageCase& l, std::ostream* out) {
+    *out << l.name;
+}
 
 class LanguageTest : public testing::TestWithParam<LanguageCase> {
 protected:

@@ -183,6 +183,10 @@ void QtDialog::setText(int controlId, const std::string& text) {
 
 void QtDialog::showControl(int controlId, bool show) {
     if (QWidget* target = control(controlId); target != nullptr && target != this) {
+        if (!show && target->hasFocus()) {
+            // The focus stays with the dialog rather than passing to whatever comes next.
+            setFocus();
+        }
         target->setVisible(show);
     }
 }

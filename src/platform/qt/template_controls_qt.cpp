@@ -47,6 +47,9 @@ QListWidget* createList(QWidget* parent) {
     list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setFocusPolicy(Qt::StrongFocus);
+    // A note longer than the list is wide wraps rather than being cut off.
+    list->setWordWrap(true);
+    list->setTextElideMode(Qt::ElideNone);
     return list;
 }
 
