@@ -12,7 +12,6 @@
 
 #include "app/run_options.h"
 #include "controller/brennic_dfu_dlg.h"
-#include "controller/dialog_request.h"
 #include "platform/console/console_application.h"
 #include "platform/console/console_runner.h"
 #include "platform/linux/hidraw_backend_linux.h"
@@ -42,29 +41,6 @@ int exitCodeAfter(const CBrennicDFUDlg& controller) {
             return kExitStoppedByUser;
     }
 }
-
-// The person at the desk of a simulated run: replugs the headset once for every failure that
-// asks for it, as nobody can unplug a simulated one.
-class SimulatedReplug {
-public:
-    explicit SimulatedReplug(SimulatedMachine& machine) : machine_(machine) {}
-
-    bool act(const QtDialog& dialog, const CBrennicDFUDlg& controller, bool workPending) {
-        const bool startShown = !dialog.control(IDC_START)->isHidden();
-        if (dialogRequest(controller, startShown, workPending) != DialogRequest::Replug ||
-            repluggedAt_ == controller.failedRetries()) {
-            return false;
-        }
-        repluggedAt_ = controller.failedRetries();
-        Trace("Simulation: the headset is unplugged and plugged in again, as the dialog asks\n");
-        machine_.person.replugHeadset();
-        return true;
-    }
-
-private:
-    SimulatedMachine& machine_;
-    std::optional<std::uint32_t> repluggedAt_;
-};
 
 // The log's timestamps follow the run's clock for as long as the run lasts.
 class TraceClockInstallation {
@@ -166,12 +142,10 @@ int runQtDialogProgram(int& argc, char** argv, const FrontEndOptions& frontEnd,
     int code = kExitCannotStart;
     {
         CBrennicDFUDlg controller(dialog, hid, host, random, g_RunOptions, paintingClock);
-        std::optional<SimulatedReplug> replug;
-        if (machine) {
-            replug.emplace(*machine);
-        }
         driver.setIdleHandler([&]() {
-            if (replug && replug->act(dialog, controller, loop.pendingWork() > 0)) {
+            if (machine &&
+                machine->replugWhenAsked(controller, !dialog.control(IDC_START)->isHidden(),
+                                         loop.pendingWork() > 0)) {
                 return true;
             }
             return hooks.onIdle && hooks.onIdle(dialog, controller);

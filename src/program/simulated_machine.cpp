@@ -6,10 +6,12 @@
 #include <utility>
 
 #include "app/run_options.h"
+#include "controller/dialog_request.h"
 #include "firmware/firmware_ids.h"
 #include "firmware/image_files.h"
 #include "firmware/resource_images.h"
 #include "sim/simulation_verdict.h"
+#include "trace/trace_log.h"
 
 namespace zeltor {
 namespace {
@@ -68,6 +70,18 @@ std::string SimulatedMachine::verdict() {
     return judgeSimulation(world, expectedImages(), g_RunOptions.m_SkipHeadset,
                            g_RunOptions.m_SkipDongle, g_RunOptions.m_SkipMCU)
         .line;
+}
+
+bool SimulatedMachine::replugWhenAsked(const CBrennicDFUDlg& controller, bool startShown,
+                                       bool workPending) {
+    if (dialogRequest(controller, startShown, workPending) != DialogRequest::Replug ||
+        repluggedAt == controller.failedRetries()) {
+        return false;
+    }
+    repluggedAt = controller.failedRetries();
+    Trace("Simulation: the headset is unplugged and plugged in again, as the dialog asks\n");
+    person.replugHeadset();
+    return true;
 }
 
 }  // namespace zeltor
