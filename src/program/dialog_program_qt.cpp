@@ -21,6 +21,7 @@
 #include "platform/qt/painting_clock_qt.h"
 #include "program/device_access_linux.h"
 #include "program/simulated_machine.h"
+#include "program/stop_signals_linux.h"
 #include "sim/scenario/scenario_json.h"
 #include "trace/trace_log.h"
 #include "ui/dialog_controls.h"
@@ -90,8 +91,17 @@ int runQtDialogProgram(int& argc, char** argv, const FrontEndOptions& frontEnd,
         }
     }
     std::unique_ptr<QApplication> application;
+    std::unique_ptr<StopSignals> stopSignals;
+    std::function<void()> stopRequested;
     if (QApplication::instance() == nullptr) {
+        // Before Qt starts its threads, so that none of them takes the signals.
+        stopSignals = std::make_unique<StopSignals>();
         application = std::make_unique<QApplication>(argc, argv);
+        stopSignals->watch([&stopRequested] {
+            if (stopRequested) {
+                stopRequested();
+            }
+        });
     }
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/zeltor/application.png")));
     QGuiApplication::setDesktopFileName(QStringLiteral("brennic-firmware-update"));
@@ -150,11 +160,23 @@ int runQtDialogProgram(int& argc, char** argv, const FrontEndOptions& frontEnd,
             }
             return hooks.onIdle && hooks.onIdle(dialog, controller);
         });
+        stopRequested = [&] {
+            if (dialog.ended()) {
+                return;
+            }
+            if (controller.canClose()) {
+                controller.OnCancel();
+            } else {
+                std::fprintf(stderr, "The update cannot be stopped now; it carries on.\n");
+                Trace("Stop request refused: an update step is under way\n");
+            }
+        };
         if (hooks.onStall) {
             driver.setStallHandler([&] { hooks.onStall(dialog, controller); });
         }
         dialog.runModal(controller, notice);
         driver.setStallHandler({});
+        stopRequested = {};
         code = notice.empty() ? exitCodeAfter(controller) : kExitCannotStart;
         driver.setIdleHandler({});
     }
