@@ -63,8 +63,16 @@ std::string joinedAccessProblem(const DeviceAccessProblem& problem) {
 }  // namespace
 
 bool desktopDisplayAvailable() {
+    struct stat status {};
+    const auto exists = [&status](const std::string& path) {
+        return stat(path.c_str(), &status) == 0;
+    };
+    // A Wayland display is a socket in the runtime folder, or at the path it names.
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (wayland != nullptr && *wayland != '\0') {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (wayland != nullptr && *wayland != '\0' &&
+        (wayland[0] == '/' ? exists(wayland)
+                           : runtime != nullptr && exists(std::string(runtime) + "/" + wayland))) {
         return true;
     }
     const char* display = std::getenv("DISPLAY");
@@ -77,8 +85,7 @@ bool desktopDisplayAvailable() {
     }
     std::string number(display + 1);
     number = number.substr(0, number.find('.'));
-    struct stat status {};
-    return stat(("/tmp/.X11-unix/X" + number).c_str(), &status) == 0;
+    return exists("/tmp/.X11-unix/X" + number);
 }
 
 int runQtDialogProgram(int& argc, char** argv, const FrontEndOptions& frontEnd,

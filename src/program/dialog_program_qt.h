@@ -27,8 +27,9 @@ struct QtDialogProgramHooks {
     std::function<void(const std::string& verdict)> onVerdict;
 };
 
-// Whether a desktop session can show a window: a Wayland display, or an X display whose local
-// socket exists (a remote one is taken on trust).
+// Whether a desktop session can show a window: a Wayland display or a local X display whose
+// socket exists (a remote X display is taken on trust). Qt ends the process when it cannot
+// reach the display it is given, so a stale variable must not send the run there.
 bool desktopDisplayAvailable();
 
 // The Linux program in a desktop window: the Qt dialog and its chooser over the simulated

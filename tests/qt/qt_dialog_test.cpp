@@ -305,6 +305,7 @@ TEST_P(LanguageTest, AWholeUpdateFromStartToClose) {
          {"Start offered", ready,
           [&](QtDialog& dialog, CBrennicDFUDlg&) {
               EXPECT_EQ(dialog.windowTitle().toStdString(), l.title);
+              EXPECT_FALSE(dialog.windowIcon().pixmap(32, 32).isNull());
               EXPECT_EQ(controlText(dialog.control(IDC_START)).toStdString(), l.start);
               // Both buttons have their captions from the start, although Close is hidden.
               EXPECT_EQ(controlText(dialog.control(IDC_CLOSE)).toStdString(), l.close);
