@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <cstring>
 
 #include "platform/qt/dialog_units_qt.h"
@@ -41,6 +42,20 @@ QLabel* createLink(QWidget* parent, const TemplateControl& control) {
     return link;
 }
 
+// The lines of a list without selection: the line under the keyboard focus is drawn like any
+// other, rather than in the style's highlight that reads as a selection.
+class UnselectedLines final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem plain(option);
+        plain.state &= ~(QStyle::State_HasFocus | QStyle::State_Selected);
+        QStyledItemDelegate::paint(painter, plain, index);
+    }
+};
+
 QListWidget* createList(QWidget* parent) {
     auto* list = new QListWidget(parent);
     list->setSelectionMode(QAbstractItemView::NoSelection);
@@ -50,6 +65,7 @@ QListWidget* createList(QWidget* parent) {
     // A note longer than the list is wide wraps rather than being cut off.
     list->setWordWrap(true);
     list->setTextElideMode(Qt::ElideNone);
+    list->setItemDelegate(new UnselectedLines(list));
     return list;
 }
 
