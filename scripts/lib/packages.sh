@@ -18,12 +18,17 @@ ensure_packages() {
         --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# What every build needs.
+# What every build needs: the desktop window's Qt with fonts for every language it shows
+# (Japanese, Chinese and Korean from Noto CJK), its pictures rendered from their drawings, and
+# what the Debian package is made with.
 ZELTOR_BUILD_PACKAGES=(cmake ninja-build g++ python3 googletest libgtest-dev libgmock-dev
-                       nlohmann-json3-dev pkg-config libsystemd-dev libudev-dev)
-# The Windows cross build and Wine to run its tests.
+                       nlohmann-json3-dev pkg-config libsystemd-dev libudev-dev
+                       qt6-base-dev fonts-dejavu-core fonts-noto-cjk librsvg2-bin dpkg-dev)
+# The Windows cross build and Wine to run its tests; the icons rendered from their drawings; a
+# display for the dialog's tests and its screenshots.
 ZELTOR_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-                         fonts-wine)
+                         fonts-wine librsvg2-bin icoutils
+                         xvfb xauth x11-apps x11-utils imagemagick xdotool)
 # The fuzz targets.
 ZELTOR_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # The kernel-level tests in a QEMU guest (scripts/guest): the emulator, the guest's shell and

@@ -72,7 +72,7 @@ bool CBrennicDFUDlg::OnDeviceChange(std::uint32_t eventType, const DeviceChange*
         record->m_DevicePath = data->devicePath;
         // The record travels with the posted message and is released by its handler.
         std::shared_ptr<DeviceEventRecord> owned(std::move(record));
-        m_Dialog.post([this, owned]() mutable {
+        m_Dialog.postDeviceEvent([this, owned]() mutable {
             OnHidDeviceEvent(std::make_unique<DeviceEventRecord>(std::move(*owned)));
         });
         if (eventType == DBT_DEVICEREMOVECOMPLETE) {

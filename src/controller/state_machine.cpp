@@ -12,7 +12,7 @@ namespace zeltor {
 bool g_LastUpdateFailed = false;
 
 void CBrennicDFUDlg::PostSwitchToState(DfuState state) {
-    m_Dialog.post([this, state] { SwitchToState(state); });
+    m_Dialog.postSwitchState(state, [this, state] { SwitchToState(state); });
 }
 
 void CBrennicDFUDlg::SwitchToState(DfuState state) {

@@ -1,66 +1,16 @@
 #include "program/simulated_console.h"
 
-#include <chrono>
 #include <cstdio>
-#include <optional>
 #include <string>
-#include <utility>
 
 #include "app/run_options.h"
-#include "firmware/firmware_ids.h"
-#include "firmware/image_files.h"
-#include "firmware/resource_images.h"
 #include "platform/console/console_application.h"
+#include "program/simulated_machine.h"
 #include "sim/scenario/scenario_json.h"
-#include "sim/scenario/sim_world.h"
-#include "sim/sim_hid_backend.h"
-#include "sim/sim_host_services.h"
-#include "sim/sim_person.h"
-#include "sim/simulation_verdict.h"
 #include "ui/event_clock.h"
 #include "ui/message_loop.h"
 
 namespace zeltor {
-namespace {
-
-// The images the run was to bring to the devices, from where the run took them: the override
-// folder's files when it named usable ones, else the embedded images of the headset type and
-// region. They come from the images themselves, not from the plans, so that a plan that carries
-// wrong bytes is caught.
-SimExpectedImages expectedImages() {
-    const FirmwareImageIds ids = firmwareImageIds(g_RunOptions.m_Shroud, g_RunOptions.m_Tesmoray);
-    SimExpectedImages images;
-    loadImageTextResource(ids.headset, images.headset);
-    loadImageTextResource(ids.dongle, images.dongle);
-    loadResourceBytes(ids.mcu, images.mcu);
-    const auto folder =
-        g_RunOptions.m_ForceDir.empty() ? std::nullopt : overrideFolder(g_RunOptions.m_ForceDir);
-    std::string why;
-    const auto names = folder ? folderEntryNames(*folder, why) : std::nullopt;
-    if (!names) {
-        return images;
-    }
-    if (const auto path = firstImageFile(*folder, *names, ".bin")) {
-        // An MCU image that cannot be sent in whole 8-byte blocks leaves the embedded one in use.
-        ByteVector bytes;
-        if (readFileBytes(*path, bytes, why) && bytes.size() % 8 == 0 && bytes.size() <= 0x10000) {
-            images.mcu = std::move(bytes);
-        }
-    }
-    // An image text without image lines leaves the embedded image in use.
-    const auto takeImageText = [&](const char* extension, ByteVector& image) {
-        ByteVector parsed;
-        if (const auto path = firstImageFile(*folder, *names, extension);
-            path && loadImageTextFile(*path, parsed, why)) {
-            image = std::move(parsed);
-        }
-    };
-    takeImageText(".ef", images.headset);
-    takeImageText(".ff", images.dongle);
-    return images;
-}
-
-}  // namespace
 
 int runSimulatedConsole(const FrontEndOptions& frontEnd, HostServices& realHost) {
     SimScenario scenario;
@@ -74,30 +24,16 @@ int runSimulatedConsole(const FrontEndOptions& frontEnd, HostServices& realHost)
     EventClock clock(frontEnd.instant ? EventClock::Mode::Virtual : EventClock::Mode::RealTime,
                      systemClock().localDateTime());
     MessageLoop loop(clock);
-    SimHidBackend bus(clock, loop.poster());
-    // The simulated machine keeps its registry and processes to itself, so a simulated run
-    // never marks a real update as interrupted; only the log goes where the product writes it.
-    SimHostServices host(clock);
-    host.processes = SimHostServices::ordinaryProcesses();
-    host.documents = realHost.documentsFolder();
-    host.tickOffset = static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(systemClock().now()).count());
-    CRandom random;
-    SimWorld world(bus, scenario);
+    SimulatedMachine machine(scenario, clock, loop.poster(), realHost);
 
     std::printf("Simulated headset and dongle%s%s\n", frontEnd.instant ? ", in virtual time" : "",
                 scenario.description.empty() ? "." : (": " + scenario.description).c_str());
-    ConsoleWorld console{loop, bus, host, random, {}, {}, {}, false};
-    SimPerson person(world, clock);
-    console.replugHeadset = [&person] {
-        person.replugHeadset();
+    ConsoleWorld console{loop, machine.bus, machine.host, machine.random, {}, {}, {}, false};
+    console.replugHeadset = [&machine] {
+        machine.person.replugHeadset();
         return true;
     };
-    console.verdict = [&world] {
-        return judgeSimulation(world, expectedImages(), g_RunOptions.m_SkipHeadset,
-                               g_RunOptions.m_SkipDongle, g_RunOptions.m_SkipMCU)
-            .line;
-    };
+    console.verdict = [&machine] { return machine.verdict(); };
     return runConsoleUpdate(console);
 }
 

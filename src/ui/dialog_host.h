@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace zeltor {
 
@@ -18,6 +19,14 @@ public:
 
     // Runs `work` later on the user-interface thread, after everything posted before it.
     virtual void post(std::function<void()> work) = 0;
+    // The controller's two posted messages, a state change and a device event, whose handling
+    // is `work`. They are posted work like any other, unless the window has messages of its own
+    // for them (the Win32 dialog's WM_DFU_SWITCH_STATE and WM_DFU_DEVICE_EVENT).
+    virtual void postSwitchState(int state, std::function<void()> work) {
+        static_cast<void>(state);
+        post(std::move(work));
+    }
+    virtual void postDeviceEvent(std::function<void()> work) { post(std::move(work)); }
     // Starts (or restarts) the timer `id`; its ticks reach the controller's OnTimer.
     virtual void setTimer(std::uint32_t id, std::uint32_t periodMs) = 0;
     virtual void killTimer(std::uint32_t id) = 0;

@@ -3,34 +3,26 @@
 #include <algorithm>
 
 #include "ui/dialog_controls.h"
+#include "ui/dialog_templates.h"
 
 namespace zeltor {
 
 DialogModel::DialogModel(MessageLoop& loop) : loop_(loop) {
     // The dialog as its template creates it: markers in the texts, Start, Close and the
     // progress bar hidden.
-    const std::pair<int, const char*> markers[] = {
-        {IDC_DIALOG, "__Halvorix Zeltor Firmware Update Tool__"},
-        {IDC_HEADING,
-         "__This application will apply a critical firmware update (v112.2.212) to "
-         "your Zeltor headset__"},
-        {IDC_WARNING,
-         "__While your Zeltor is updating, it will not be functional. Please wait "
-         "until the update has completed.__"},
-        {IDC_RELEASE_NOTES_CAPTION, "__Release Notes__"},
-        {IDC_RELEASE_NOTES, ""},
-        {IDC_INSTRUCTIONS, "__Instructions__"},
-        {IDC_STATUS_LINK, "__Status__"},
-        {IDC_CLOSE, "_Close_"},
-        {IDC_START, "_Start_"},
-        {IDC_PROGRESS, ""},
-        {IDC_DEVICE_ICON, ""},
+    struct Initial {
+        int id;
+        const char* text;
+        bool shown;
     };
-    for (const auto& [id, text] : markers) {
-        controls_[id].text = text;
-    }
-    for (const int hidden : {IDC_CLOSE, IDC_START, IDC_PROGRESS}) {
-        controls_[hidden].visible = false;
+#define ZELTOR_MODEL_CONTROL(id, text, windowClass, style, exStyle, shown, x, y, width, height) \
+    Initial{id, text, (shown) != 0},
+    const Initial initial[] = {Initial{IDC_DIALOG, ZELTOR_MAIN_DIALOG_CAPTION, true},
+                               ZELTOR_MAIN_DIALOG_CONTROLS(ZELTOR_MODEL_CONTROL)};
+#undef ZELTOR_MODEL_CONTROL
+    for (const Initial& control : initial) {
+        controls_[control.id].text = control.text;
+        controls_[control.id].visible = control.shown;
     }
 }
 

@@ -13,7 +13,7 @@ program=$root/build/linux/src/brennic-firmware-update
 bridge=$root/build/linux/tests/guest/uhid_bridge
 check=$root/build/linux/tests/guest/hidraw_check
 wincheck=$root/build/windows/tests/guest/win32_hid_check.exe
-winprogram=$root/build/windows/src/brennic-firmware-update.exe
+winprogram=$root/build/windows/src/BrennicFirmwareUpdate.exe
 rule=$root/resources/linux/70-brennic-firmware-update.rules
 scenarios=$root/examples/scenarios
 headset=2f5a:5c1b
@@ -233,7 +233,7 @@ case_wine_update() {
     start_bridge --headset-nodes=2
     wait_nodes "$headset" 2 && wait_nodes "$dongle" 1 || { stop_bridge; echo "the devices never appeared"; return 1; }
     wine_start || { stop_bridge; echo "Wine did not start (wineboot.log)"; return 1; }
-    win_run "$dir/program.out" "$winprogram"
+    win_run "$dir/program.out" "$winprogram" /CONSOLE
     code=$?
     stop_bridge
     cp "$WINEPREFIX"/drive_c/users/*/Documents/BrennicFirmwareUpdate.log "$dir/" 2>/dev/null

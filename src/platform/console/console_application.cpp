@@ -78,6 +78,7 @@ constexpr const char* kHelp =
     "  /VERBOSE           hex-dump every report into the log\n"
     "  /SIMULATE[=<file>] run against simulated devices (a scenario file of its own)\n"
     "  /INSTANT           with /SIMULATE: in virtual time\n"
+    "  /CONSOLE           in the terminal even on a desktop (a window otherwise)\n"
     "  --help, /?         this text;  --version  the versions\n"
     "The log goes to the Documents folder as BrennicFirmwareUpdate.log.\n";
 

@@ -1,0 +1,135 @@
+#include "program/dialog_program_win32.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "app/run_options.h"
+#include "controller/brennic_dfu_dlg.h"
+#include "controller/dialog_request.h"
+#include "platform/win32/dialog_window_win32.h"
+#include "platform/win32/painting_clock_win32.h"
+#include "program/simulated_machine.h"
+#include "sim/scenario/scenario_json.h"
+#include "trace/trace_log.h"
+#include "ui/dialog_controls.h"
+#include "ui/event_clock.h"
+#include "ui/message_loop.h"
+
+namespace zeltor {
+namespace {
+
+constexpr const char* kNoDeviceBackend =
+    "This build has no device backend for Windows yet: nothing can be updated. Close the "
+    "program, or start it with /SIMULATE to run an update against simulated devices.";
+
+int exitCodeAfter(const CBrennicDFUDlg& controller) {
+    switch (controller.state()) {
+        case DFU_STATE_SUCCESS:
+        case DFU_STATE_UP_TO_DATE:
+            return kDialogExitSuccess;
+        case DFU_STATE_FAILED:
+            return kDialogExitFailed;
+        default:
+            return kDialogExitClosedEarly;
+    }
+}
+
+bool postedWorkWaiting() {
+    return (HIWORD(GetQueueStatus(QS_POSTMESSAGE)) & QS_POSTMESSAGE) != 0;
+}
+
+// The person at the desk of a simulated run: replugs the headset once for every failure that
+// asks for it, as nobody can unplug a simulated one.
+class SimulatedReplug {
+public:
+    explicit SimulatedReplug(SimulatedMachine& machine) : machine_(machine) {}
+
+    bool act(Win32Dialog& dialog, const CBrennicDFUDlg& controller) {
+        const bool startShown = IsWindowVisible(GetDlgItem(dialog.window(), IDC_START)) != FALSE;
+        if (dialogRequest(controller, startShown, postedWorkWaiting()) != DialogRequest::Replug ||
+            repluggedAt_ == controller.failedRetries()) {
+            return false;
+        }
+        repluggedAt_ = controller.failedRetries();
+        Trace("Simulation: the headset is unplugged and plugged in again, as the dialog asks\n");
+        machine_.person.replugHeadset();
+        return true;
+    }
+
+private:
+    SimulatedMachine& machine_;
+    std::optional<std::uint32_t> repluggedAt_;
+};
+
+}  // namespace
+
+int runDialogProgram(const FrontEndOptions& frontEnd, HostServices& realHost,
+                     const DialogProgramHooks& hooks) {
+    SimScenario scenario;
+    if (frontEnd.scenarioFile) {
+        std::string error;
+        if (!loadScenarioFile(*frontEnd.scenarioFile, scenario, error)) {
+            std::fprintf(stderr, "BrennicFirmwareUpdate: %s\n", error.c_str());
+            return kDialogExitCannotStart;
+        }
+    }
+    // Virtual time starts at the real date, so the log's run header still tells when it ran.
+    const bool virtualTime = frontEnd.simulate && frontEnd.instant;
+    EventClock clock(virtualTime ? EventClock::Mode::Virtual : EventClock::Mode::RealTime,
+                     systemClock().localDateTime());
+    MessageLoop loop(clock);
+    ModalLoopServices services{loop, {}};
+    Win32Dialog dialog(services);
+    PaintingClock paintingClock(clock);
+    SetTraceClock(&paintingClock);
+
+    // Without /SIMULATE there is no device backend yet: an empty bus stands in for it.
+    std::optional<SimulatedMachine> machine;
+    std::optional<SimHidBackend> emptyBus;
+    if (frontEnd.simulate) {
+        machine.emplace(scenario, clock, dialog.poster(), realHost);
+    } else {
+        emptyBus.emplace(clock, dialog.poster());
+    }
+    HidBackend& hid = machine ? static_cast<HidBackend&>(machine->bus) : *emptyBus;
+    HostServices& host = machine ? static_cast<HostServices&>(machine->host) : realHost;
+    CRandom random;
+    int code = kDialogExitCannotStart;
+    {
+        CBrennicDFUDlg controller(dialog, hid, host, random, g_RunOptions, paintingClock);
+        std::optional<SimulatedReplug> replug;
+        if (machine) {
+            replug.emplace(*machine);
+        }
+        services.onIdle = [&]() {
+            if (replug && replug->act(dialog, controller)) {
+                return true;
+            }
+            return hooks.onIdle && hooks.onIdle(dialog, controller);
+        };
+        if (dialog.create(controller)) {
+            if (!machine) {
+                Trace("%s\n", kNoDeviceBackend);
+                dialog.setText(IDC_INSTRUCTIONS, kNoDeviceBackend);
+            }
+            dialog.runModal();
+            code = exitCodeAfter(controller);
+        }
+        services.onIdle = {};
+    }
+    if (machine) {
+        const std::string verdict = machine->verdict();
+        Trace("%s\n", verdict.c_str());
+        std::printf("%s\n", verdict.c_str());
+        if (hooks.onVerdict) {
+            hooks.onVerdict(verdict);
+        }
+    }
+    SetTraceClock(nullptr);
+    return code;
+}
+
+}  // namespace zeltor

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/front_end_options.h"
+#include "host/host_services.h"
+
+namespace zeltor {
+
+class CBrennicDFUDlg;
+class Win32Dialog;
+
+// Exit codes of the dialog program, as the console's.
+inline constexpr int kDialogExitSuccess = 0;
+inline constexpr int kDialogExitFailed = 1;
+inline constexpr int kDialogExitCannotStart = 2;
+inline constexpr int kDialogExitClosedEarly = 130;
+
+// What a caller may add to a run of the dialog: a test that drives it.
+struct DialogProgramHooks {
+    // Called whenever the dialog's loop has nothing else to do, before time moves on; true when
+    // it did something (posted input, say).
+    std::function<bool(Win32Dialog& dialog, CBrennicDFUDlg& controller)> onIdle;
+    // The simulation's verdict once the dialog has closed.
+    std::function<void(const std::string& verdict)> onVerdict;
+};
+
+// The Windows program: the main dialog and its chooser over the simulated headset and dongle of
+// the front end's scenario (/SIMULATE, /INSTANT for virtual time), or, without /SIMULATE, a
+// dialog that says no device backend is built and can be closed. `realHost` is the machine's
+// host: the real run's, and the place of a simulated run's log. Returns the exit code.
+int runDialogProgram(const FrontEndOptions& frontEnd, HostServices& realHost,
+                     const DialogProgramHooks& hooks = {});
+
+}  // namespace zeltor
