@@ -13,7 +13,17 @@ for module in $modules; do
 done
 if mount -t 9p -o trans=virtio,version=9p2000.L,ro,msize=262144 hostroot /host; then
     for d in proc sys dev; do mount --rbind "/$d" "/host/$d"; done
-    mount -t tmpfs tmp /host/tmp
+    # The guest's /tmp is its own; a tree that lives under the host's /tmp is kept in view.
+    case $root in
+        /tmp/*)
+            mkdir -p /tree
+            mount --bind "/host$root" /tree
+            mount -t tmpfs tmp /host/tmp
+            mkdir -p "/host$root"
+            mount --bind /tree "/host$root"
+            ;;
+        *) mount -t tmpfs tmp /host/tmp ;;
+    esac
     mount -t tmpfs run /host/run
     mkdir -p /host/dev/shm && mount -t tmpfs shm /host/dev/shm
     # The Wine prefix made on the host, read-only, with the guest's changes in memory on top.
