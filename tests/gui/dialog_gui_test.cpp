@@ -7,8 +7,11 @@
 
 // clang-format off
 #include <commctrl.h>
+#include <dbt.h>
 // clang-format on
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,6 +21,7 @@
 #include "base/text.h"
 #include "controller/brennic_dfu_dlg.h"
 #include "dialog_script_win32.h"
+#include "hid/device_role.h"
 #include "platform/win32/dialog_window_win32.h"
 #include "platform/win32/host_services_win32.h"
 #include "program/dialog_program_win32.h"
@@ -227,6 +231,11 @@ TEST(DialogGui, SimulatedUpdateFromChooserToSuccess) {
         LOGFONTW description{};
         GetObjectW(font, sizeof(description), &description);
         EXPECT_EQ(description.lfWeight, FW_BOLD);
+        // The program's icon in the frame, large and small, and as the drag icon.
+        const auto bigIcon = reinterpret_cast<HICON>(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0));
+        EXPECT_NE(bigIcon, nullptr);
+        EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0), 0);
+        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(dialog, WM_QUERYDRAGICON, 0, 0)), bigIcon);
         expectScreenshot(dialog, "ready");
         click(dialog, IDC_START);
     });
@@ -345,6 +354,45 @@ TEST(DialogGui, SixFailuresEndInTheCustomerCareTextWithTheTroubleshootingLink) {
     const RunResult result =
         runDialog({"/SIMULATE=" ZELTOR_SCENARIO_DIR "/six-failures.json", "/INSTANT"}, script);
     EXPECT_EQ(result.exitCode, 1);
+}
+
+// The system's notice for an interface of the dongle, as the device manager sends it.
+void sendInterfaceNotice(HWND dialog, WPARAM eventType, const std::string& devicePath) {
+    const std::u16string path = utf8ToUtf16(devicePath);
+    std::vector<std::uint8_t> bytes(sizeof(DEV_BROADCAST_DEVICEINTERFACE_W) +
+                                    path.size() * sizeof(char16_t));
+    auto* notice = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(bytes.data());
+    notice->dbcc_size = static_cast<DWORD>(bytes.size());
+    notice->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    std::copy(path.begin(), path.end(), reinterpret_cast<char16_t*>(notice->dbcc_name));
+    SendMessageW(dialog, WM_DEVICECHANGE, eventType, reinterpret_cast<LPARAM>(notice));
+}
+
+TEST(DialogGui, DeviceRemovalIsHandledAtOnceAndArrivalInItsTurn) {
+    DialogScript script;
+    std::string dongle;
+    script.then(
+        "the chooser", [](DialogRun&) { return chooser() != nullptr; },
+        [](DialogRun&) { click(chooser(), IDC_REGULAR_HEADSET); });
+    script.then("the dialog offers Start", readyToStart, [&dongle](DialogRun& run) {
+        const cDeviceUpdater& channel = run.controller.channel(DeviceRole::ZeltorDongle);
+        ASSERT_TRUE(channel.IsOpen());
+        dongle = channel.DevicePath();
+        // The removal closes the channel before the message returns ...
+        sendInterfaceNotice(mainWindow(run), DBT_DEVICEREMOVECOMPLETE, dongle);
+        EXPECT_FALSE(channel.IsOpen());
+        // ... the arrival is posted, and handled after what was posted before it.
+        sendInterfaceNotice(mainWindow(run), DBT_DEVICEARRIVAL, dongle);
+        EXPECT_FALSE(channel.IsOpen());
+    });
+    script.then(
+        "the dongle's channel is open again",
+        [](DialogRun& run) { return run.controller.channel(DeviceRole::ZeltorDongle).IsOpen(); },
+        [&dongle](DialogRun& run) {
+            EXPECT_EQ(run.controller.channel(DeviceRole::ZeltorDongle).DevicePath(), dongle);
+            pressKey(mainWindow(run), VK_ESCAPE);
+        });
+    EXPECT_EQ(runDialog({"/SIMULATE", "/INSTANT"}, script).exitCode, 130);
 }
 
 // Every way of leaving the chooser, and the picture the main dialog shows afterwards.

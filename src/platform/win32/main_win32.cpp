@@ -11,10 +11,32 @@
 #include "app/front_end_options.h"
 #include "app/instance_lock.h"
 #include "app/run_options.h"
+#include "platform/console/console_application.h"
 #include "platform/win32/command_line_win32.h"
 #include "platform/win32/host_services_win32.h"
 #include "platform/win32/instance_window_win32.h"
 #include "program/dialog_program_win32.h"
+#include "program/simulated_console.h"
+
+namespace {
+
+// The terminal front end from a windowed program: it writes to the console of whoever started
+// it (a command prompt), or to the streams it was given.
+int runConsole(std::uint32_t count, const char* const* arguments) {
+    if (GetStdHandle(STD_OUTPUT_HANDLE) == nullptr && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::freopen("CONOUT$", "w", stdout);
+        std::freopen("CONOUT$", "w", stderr);
+        std::freopen("CONIN$", "r", stdin);
+    }
+    zeltor::Win32HostServices host;
+    return zeltor::runConsoleApplication(count, arguments,
+                                         [&host](const zeltor::FrontEndOptions& frontEnd) {
+                                             return zeltor::runSimulatedConsole(frontEnd, host);
+                                         },
+                                         {});
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // The common control classes before any window: the progress bar and, in a class of its
@@ -34,6 +56,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     zeltor::parseCommandLine(count, vector, &zeltor::g_RunOptions);
     const zeltor::FrontEndOptions frontEnd = zeltor::parseFrontEndOptions(count, vector);
 
+    if (frontEnd.console) {
+        return runConsole(count, vector);
+    }
     std::string why;
     const auto lock = zeltor::acquireInstanceLock(why);
     if (!lock) {
