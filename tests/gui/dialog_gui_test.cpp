@@ -188,13 +188,22 @@ void expectChooser(HWND window, const char* caption, const char* description) {
 
 TEST(DialogGui, SimulatedUpdateFromChooserToSuccess) {
     DialogScript script;
+    bool postedWorkRan = false;
     script.then(
         "the chooser is shown before the main window",
         [](DialogRun&) { return chooser() != nullptr; },
-        [](DialogRun& run) {
+        [&postedWorkRan](DialogRun& run) {
             EXPECT_FALSE(IsWindowVisible(mainWindow(run)));
+            EXPECT_EQ(run.controller.state(), DFU_STATE_STARTING);
             expectChooser(chooser(), kTitle, "Please choose your Zeltor Wireless type.");
             expectScreenshot(chooser(), "chooser");
+            run.dialog.post([&postedWorkRan] { postedWorkRan = true; });
+        });
+    script.then(
+        "the main dialog's posted messages are handled while the chooser is open",
+        [&postedWorkRan](DialogRun&) { return postedWorkRan; },
+        [](DialogRun&) {
+            ASSERT_NE(chooser(), nullptr);
             click(chooser(), IDC_REGULAR_HEADSET);
         });
     script.then("the dialog offers Start", readyToStart, [](DialogRun& run) {
@@ -393,6 +402,28 @@ TEST(DialogGui, DeviceRemovalIsHandledAtOnceAndArrivalInItsTurn) {
             pressKey(mainWindow(run), VK_ESCAPE);
         });
     EXPECT_EQ(runDialog({"/SIMULATE", "/INSTANT"}, script).exitCode, 130);
+}
+
+TEST(DialogGui, WithoutADeviceBackendTheDialogSaysSoAndCloses) {
+    DialogScript script;
+    script.then(
+        "the chooser", [](DialogRun&) { return chooser() != nullptr; },
+        [](DialogRun&) { pressKey(chooser(), VK_ESCAPE); });
+    script.then(
+        "the dialog waits for devices that cannot come",
+        [](DialogRun& run) {
+            return run.controller.state() == DFU_STATE_WAIT_DEVICES &&
+                   IsWindowVisible(mainWindow(run));
+        },
+        [](DialogRun& run) {
+            EXPECT_EQ(controlText(mainWindow(run), IDC_INSTRUCTIONS),
+                      "This build has no device backend for Windows yet: nothing can be updated. "
+                      "Close the program, or start it with /SIMULATE to run an update against "
+                      "simulated devices.");
+            EXPECT_FALSE(controlVisible(mainWindow(run), IDC_START));
+            PostMessageW(mainWindow(run), WM_CLOSE, 0, 0);
+        });
+    EXPECT_EQ(runDialog({}, script).exitCode, 130);
 }
 
 // Every way of leaving the chooser, and the picture the main dialog shows afterwards.

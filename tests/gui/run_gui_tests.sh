@@ -11,11 +11,13 @@ if [ -z "${ZELTOR_GUI_DISPLAY_READY:-}" ]; then
 fi
 
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-# A crash must end the test, not open a dialog that waits forever; without a window manager
-# Wine draws the windows' frames itself.
+# A crash must end the test, not open a dialog that waits forever. Without a window manager
+# Wine draws the frames itself, for the test program only: the setting would change how the
+# prefix's desktop shell behaves for the other tests.
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
     </dev/null >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$(basename "$program")\\X11 Driver" \
+    /v Managed /d N /f </dev/null >/dev/null 2>&1
 
 rm -rf "$shots"
 mkdir -p "$shots"
