@@ -56,6 +56,19 @@ private:
 };
 const auto* const kHangGuard = testing::AddGlobalTestEnvironment(new HangGuard);
 
+// The dialogs open on a desktop of their own, whose desktop process this program starts on its
+// own display: the prefix's default desktop may have been started by a test without one.
+class OwnDesktop : public testing::Environment {
+public:
+    void SetUp() override {
+        const HDESK desktop =
+            CreateDesktopW(L"ZeltorGuiTests", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        ASSERT_NE(desktop, nullptr) << "CreateDesktop: error " << GetLastError();
+        ASSERT_TRUE(SetThreadDesktop(desktop)) << "SetThreadDesktop: error " << GetLastError();
+    }
+};
+const auto* const kOwnDesktop = testing::AddGlobalTestEnvironment(new OwnDesktop);
+
 struct RunResult {
     int exitCode = -1;
     std::string verdict;
