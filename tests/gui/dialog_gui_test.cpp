@@ -22,6 +22,7 @@
 #include "controller/brennic_dfu_dlg.h"
 #include "dialog_script_win32.h"
 #include "hid/device_role.h"
+#include "platform/win32/common_controls_win32.h"
 #include "platform/win32/dialog_window_win32.h"
 #include "platform/win32/host_services_win32.h"
 #include "program/dialog_program_win32.h"
@@ -39,11 +40,15 @@ constexpr const char* kReleaseNote =
 constexpr const char* kTroubleshootingAddress =
     "https://support.halvorix.com/en_us/article/Recover-a-non-responsive-Brennic-gaming-headset";
 
-// A dialog that waits for something that never comes would wait for a person forever; the
-// tests end with a failure instead, well before CTest's own limit.
-class HangGuard : public testing::Environment {
+// The program's start, and a guard: a dialog that waits for something that never comes would
+// wait for a person forever; the tests end with a failure instead, well before CTest's limit.
+class GuiTestEnvironment : public testing::Environment {
 public:
-    void SetUp() override { CreateThread(nullptr, 0, guard, nullptr, 0, nullptr); }
+    void SetUp() override {
+        // As the program does first.
+        initCommonControls();
+        CreateThread(nullptr, 0, guard, nullptr, 0, nullptr);
+    }
 
 private:
     static DWORD WINAPI guard(LPVOID) {
@@ -54,20 +59,7 @@ private:
         ExitProcess(3);
     }
 };
-const auto* const kHangGuard = testing::AddGlobalTestEnvironment(new HangGuard);
-
-// The dialogs open on a desktop of their own, whose desktop process this program starts on its
-// own display: the prefix's default desktop may have been started by a test without one.
-class OwnDesktop : public testing::Environment {
-public:
-    void SetUp() override {
-        const HDESK desktop =
-            CreateDesktopW(L"ZeltorGuiTests", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
-        ASSERT_NE(desktop, nullptr) << "CreateDesktop: error " << GetLastError();
-        ASSERT_TRUE(SetThreadDesktop(desktop)) << "SetThreadDesktop: error " << GetLastError();
-    }
-};
-const auto* const kOwnDesktop = testing::AddGlobalTestEnvironment(new OwnDesktop);
+const auto* const kEnvironment = testing::AddGlobalTestEnvironment(new GuiTestEnvironment);
 
 struct RunResult {
     int exitCode = -1;
