@@ -104,11 +104,22 @@ int runDialogProgram(const FrontEndOptions& frontEnd, HostServices& realHost,
         if (machine) {
             replug.emplace(*machine);
         }
+        DialogRun run{dialog, controller, host};
+        // The caller sees each moment before the simulated person acts on it.
         services.onIdle = [&]() {
+            if (hooks.onIdle && hooks.onIdle(run)) {
+                return true;
+            }
             if (replug && replug->act(dialog, controller)) {
                 return true;
             }
-            return hooks.onIdle && hooks.onIdle(dialog, controller);
+            if (hooks.onNothingMoves && clock.mode() == EventClock::Mode::Virtual &&
+                !clock.nextEventTime()) {
+                hooks.onNothingMoves(run);
+                // Ended by it, the loop must look again before it waits for input.
+                return dialog.ended();
+            }
+            return false;
         };
         if (dialog.create(controller)) {
             if (!machine) {

@@ -17,11 +17,21 @@ inline constexpr int kDialogExitFailed = 1;
 inline constexpr int kDialogExitCannotStart = 2;
 inline constexpr int kDialogExitClosedEarly = 130;
 
+// A dialog run as a caller that drives it sees it.
+struct DialogRun {
+    Win32Dialog& dialog;
+    CBrennicDFUDlg& controller;
+    HostServices& host;  // the simulated machine's host in a simulated run
+};
+
 // What a caller may add to a run of the dialog: a test that drives it.
 struct DialogProgramHooks {
     // Called whenever the dialog's loop has nothing else to do, before time moves on; true when
     // it did something (posted input, say).
-    std::function<bool(Win32Dialog& dialog, CBrennicDFUDlg& controller)> onIdle;
+    std::function<bool(DialogRun& run)> onIdle;
+    // Called when, in virtual time, nothing more can happen without input: no message, no tick,
+    // nothing on the clock's agenda, and neither the caller nor the simulated person acted.
+    std::function<void(DialogRun& run)> onNothingMoves;
     // The simulation's verdict once the dialog has closed.
     std::function<void(const std::string& verdict)> onVerdict;
 };

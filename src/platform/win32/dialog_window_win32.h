@@ -32,6 +32,7 @@ public:
     // Serves the dialog until the controller ends it; returns the result it ended with.
     int runModal();
     HWND window() const { return window_; }
+    bool ended() const { return ended_; }
     // Where the dialog's posted work goes: to be handed to the world's notifications.
     std::function<void(std::function<void()>)> poster() {
         return [this](std::function<void()> work) { post(std::move(work)); };

@@ -1,9 +1,5 @@
 #include <windows.h>
 
-// clang-format off
-#include <commctrl.h>
-// clang-format on
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,6 +9,7 @@
 #include "app/run_options.h"
 #include "platform/console/console_application.h"
 #include "platform/win32/command_line_win32.h"
+#include "platform/win32/common_controls_win32.h"
 #include "platform/win32/host_services_win32.h"
 #include "platform/win32/instance_window_win32.h"
 #include "program/dialog_program_win32.h"
@@ -42,12 +39,7 @@ int runInConsole(std::uint32_t count, const char* const* arguments) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    // The common control classes before any window: the progress bar and, in a class of its
-    // own beyond the first eight, the status link.
-    INITCOMMONCONTROLSEX controls{sizeof(controls), 0xFF};
-    InitCommonControlsEx(&controls);
-    controls.dwICC = ICC_LINK_CLASS;
-    InitCommonControlsEx(&controls);
+    zeltor::initCommonControls();
 
     const std::vector<std::string> arguments = zeltor::splitArgumentPart(GetCommandLineW());
     std::vector<const char*> pointers;
@@ -61,7 +53,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (frontEnd.console) {
         return runInConsole(count, vector);
     }
-
     std::string why;
     const auto lock = zeltor::acquireInstanceLock(why);
     if (!lock) {
