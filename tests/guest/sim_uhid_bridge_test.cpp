@@ -19,13 +19,13 @@ class RecordedDevices final : public UhidDevices {
 public:
     struct Node {
         int id;
-        UhidNodeSpec spec;
+        UhidNodeDefinition definition;
         bool present;
         std::vector<ByteVector> input;
     };
 
-    int create(const UhidNodeSpec& spec) override {
-        nodes.push_back({static_cast<int>(nodes.size()) + 1, spec, true, {}});
+    int create(const UhidNodeDefinition& definition) override {
+        nodes.push_back({static_cast<int>(nodes.size()) + 1, definition, true, {}});
         return nodes.back().id;
     }
     void destroy(int node) override { nodes.at(node - 1).present = false; }
@@ -41,11 +41,11 @@ public:
                 continue;
             }
             char id[16];
-            std::snprintf(id, sizeof id, "%04x:%04x", node.spec.attributes.VendorID,
-                          node.spec.attributes.ProductID);
-            std::string line = node.spec.name + " " + id;
+            std::snprintf(id, sizeof id, "%04x:%04x", node.definition.attributes.VendorID,
+                          node.definition.attributes.ProductID);
+            std::string line = node.definition.name + " " + id;
             for (const ReportCollection& c :
-                 parseReportDescriptor(node.spec.descriptor).collections) {
+                 parseReportDescriptor(node.definition.descriptor).collections) {
                 char page[8];
                 std::snprintf(page, sizeof page, " %04x", c.caps.UsagePage);
                 line += page;
@@ -56,7 +56,7 @@ public:
     }
     const Node* named(const std::string& name) const {
         for (const Node& node : nodes) {
-            if (node.present && node.spec.name == name) {
+            if (node.present && node.definition.name == name) {
                 return &node;
             }
         }
@@ -213,7 +213,7 @@ TEST(SimUhidBridgeTest, AFloodArrivesAsInputOfItsDeclaredId) {
 
     const RecordedDevices::Node& dongle =
         rig.devices().nodes.at(rig.node("Simulated Zeltor dongle") - 1);
-    const ReportDescriptor parsed = parseReportDescriptor(dongle.spec.descriptor);
+    const ReportDescriptor parsed = parseReportDescriptor(dongle.definition.descriptor);
     ASSERT_EQ(parsed.collections.size(), 1u);
     EXPECT_EQ(parsed.collections[0].reportIds, (std::vector<std::uint8_t>{0x09, 0xFF}));
     ASSERT_EQ(dongle.input.size(), 3u);
@@ -222,7 +222,7 @@ TEST(SimUhidBridgeTest, AFloodArrivesAsInputOfItsDeclaredId) {
 
     const RecordedDevices::Node& headset =
         rig.devices().nodes.at(rig.node("Simulated Zeltor headset+mcu") - 1);
-    const ReportDescriptor headsetParsed = parseReportDescriptor(headset.spec.descriptor);
+    const ReportDescriptor headsetParsed = parseReportDescriptor(headset.definition.descriptor);
     ASSERT_TRUE(headsetParsed.ok()) << headsetParsed.failure;
     EXPECT_EQ(headsetParsed.collections[0].reportIds, std::vector<std::uint8_t>{0xFF});
     EXPECT_EQ(rig.said.at(1),

@@ -25,9 +25,10 @@ void copyText(std::uint8_t* field, std::size_t size, const std::string& text) {
 
 }  // namespace
 
-std::unique_ptr<UhidDevice> UhidDevice::create(const UhidNodeSpec& spec, std::string& why) {
-    if (spec.descriptor.size() > HID_MAX_DESCRIPTOR_SIZE) {
-        why = "a report descriptor of " + std::to_string(spec.descriptor.size()) +
+std::unique_ptr<UhidDevice> UhidDevice::create(const UhidNodeDefinition& definition,
+                                               std::string& why) {
+    if (definition.descriptor.size() > HID_MAX_DESCRIPTOR_SIZE) {
+        why = "a report descriptor of " + std::to_string(definition.descriptor.size()) +
               " bytes is more than uhid takes";
         return nullptr;
     }
@@ -39,14 +40,14 @@ std::unique_ptr<UhidDevice> UhidDevice::create(const UhidNodeSpec& spec, std::st
     std::unique_ptr<UhidDevice> device(new UhidDevice(fd));
     uhid_event event{};
     event.type = UHID_CREATE2;
-    copyText(event.u.create2.name, sizeof event.u.create2.name, spec.name);
+    copyText(event.u.create2.name, sizeof event.u.create2.name, definition.name);
     copyText(event.u.create2.phys, sizeof event.u.create2.phys, "zeltor-uhid-bridge");
-    event.u.create2.rd_size = static_cast<std::uint16_t>(spec.descriptor.size());
+    event.u.create2.rd_size = static_cast<std::uint16_t>(definition.descriptor.size());
     event.u.create2.bus = BUS_USB;
-    event.u.create2.vendor = spec.attributes.VendorID;
-    event.u.create2.product = spec.attributes.ProductID;
-    event.u.create2.version = spec.attributes.VersionNumber;
-    std::copy(spec.descriptor.begin(), spec.descriptor.end(), event.u.create2.rd_data);
+    event.u.create2.vendor = definition.attributes.VendorID;
+    event.u.create2.product = definition.attributes.ProductID;
+    event.u.create2.version = definition.attributes.VersionNumber;
+    std::copy(definition.descriptor.begin(), definition.descriptor.end(), event.u.create2.rd_data);
     if (!device->write(event, why)) {
         return nullptr;
     }
@@ -81,11 +82,11 @@ bool UhidDevice::write(const uhid_event& event, std::string& why) {
     return true;
 }
 
-int UhidDeviceSet::create(const UhidNodeSpec& spec) {
+int UhidDeviceSet::create(const UhidNodeDefinition& definition) {
     std::string why;
-    std::unique_ptr<UhidDevice> device = UhidDevice::create(spec, why);
+    std::unique_ptr<UhidDevice> device = UhidDevice::create(definition, why);
     if (!device) {
-        say_("uhid-bridge: " + spec.name + ": " + why);
+        say_("uhid-bridge: " + definition.name + ": " + why);
         return 0;
     }
     const int node = next_++;

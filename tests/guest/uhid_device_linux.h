@@ -17,7 +17,8 @@ namespace zeltor::guest {
 class UhidDevice {
 public:
     // Nothing when the kernel refuses it; `why` then says so in the system's words.
-    static std::unique_ptr<UhidDevice> create(const UhidNodeSpec& spec, std::string& why);
+    static std::unique_ptr<UhidDevice> create(const UhidNodeDefinition& definition,
+                                              std::string& why);
     ~UhidDevice();
     UhidDevice(const UhidDevice&) = delete;
     UhidDevice& operator=(const UhidDevice&) = delete;
@@ -39,7 +40,7 @@ class UhidDeviceSet final : public UhidDevices {
 public:
     explicit UhidDeviceSet(std::function<void(const std::string&)> say) : say_(std::move(say)) {}
 
-    int create(const UhidNodeSpec& spec) override;
+    int create(const UhidNodeDefinition& definition) override;
     void destroy(int node) override;
     void input(int node, const ByteVector& report) override;
 

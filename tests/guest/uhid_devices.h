@@ -8,7 +8,7 @@
 namespace zeltor::guest {
 
 // What a kernel HID device is made from.
-struct UhidNodeSpec {
+struct UhidNodeDefinition {
     std::string name;
     HidAttributes attributes;
     ByteVector descriptor;
@@ -20,7 +20,7 @@ class UhidDevices {
 public:
     virtual ~UhidDevices() = default;
     // 0 when the kernel refused the device; the implementation says why.
-    virtual int create(const UhidNodeSpec& spec) = 0;
+    virtual int create(const UhidNodeDefinition& definition) = 0;
     virtual void destroy(int node) = 0;
     // An input report the device sends to whoever reads its node.
     virtual void input(int node, const ByteVector& report) = 0;
