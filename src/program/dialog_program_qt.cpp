@@ -31,27 +31,6 @@
 namespace zeltor {
 namespace {
 
-int exitCodeAfter(const CBrennicDFUDlg& controller) {
-    switch (controller.state()) {
-        case DFU_STATE_SUCCESS:
-        case DFU_STATE_UP_TO_DATE:
-            return kExitSuccess;
-        case DFU_STATE_FAILED:
-            return kExitFailed;
-        default:
-            return kExitStoppedByUser;
-    }
-}
-
-// The log's timestamps follow the run's clock for as long as the run lasts.
-class TraceClockInstallation {
-public:
-    explicit TraceClockInstallation(Clock& clock) { SetTraceClock(&clock); }
-    ~TraceClockInstallation() { SetTraceClock(nullptr); }
-    TraceClockInstallation(const TraceClockInstallation&) = delete;
-    TraceClockInstallation& operator=(const TraceClockInstallation&) = delete;
-};
-
 std::string joinedAccessProblem(const DeviceAccessProblem& problem) {
     std::string text;
     for (const std::string& failure : problem.failures) {
@@ -121,7 +100,7 @@ int runQtDialogProgram(int& argc, char** argv, const FrontEndOptions& frontEnd,
     QtLoopDriver driver(loop);
     QtDialog dialog(loop, driver);
     QtPaintingClock paintingClock(clock, driver);
-    const TraceClockInstallation traceClock(paintingClock);
+    const TraceClockScope traceClock(paintingClock);
 
     std::optional<SimulatedMachine> machine;
     std::optional<HidrawBackend> hidraw;
@@ -184,7 +163,7 @@ int runQtDialogProgram(int& argc, char** argv, const FrontEndOptions& frontEnd,
         dialog.runModal(controller, notice);
         driver.setStallHandler({});
         stopRequested = {};
-        code = notice.empty() ? exitCodeAfter(controller) : kExitCannotStart;
+        code = notice.empty() ? exitCodeAfterDialog(controller.state()) : kExitCannotStart;
         driver.setIdleHandler({});
     }
     deviceMonitor.reset();

@@ -25,18 +25,6 @@ constexpr const char* kNoDeviceBackend =
     "This build has no device backend for Windows yet: nothing can be updated. Close the "
     "program, or start it with /SIMULATE to run an update against simulated devices.";
 
-int exitCodeAfter(const CBrennicDFUDlg& controller) {
-    switch (controller.state()) {
-        case DFU_STATE_SUCCESS:
-        case DFU_STATE_UP_TO_DATE:
-            return kDialogExitSuccess;
-        case DFU_STATE_FAILED:
-            return kDialogExitFailed;
-        default:
-            return kDialogExitClosedEarly;
-    }
-}
-
 bool postedWorkWaiting() {
     return (HIWORD(GetQueueStatus(QS_POSTMESSAGE)) & QS_POSTMESSAGE) != 0;
 }
@@ -73,7 +61,7 @@ int runDialogProgram(const FrontEndOptions& frontEnd, HostServices& realHost,
         std::string error;
         if (!loadScenarioFile(*frontEnd.scenarioFile, scenario, error)) {
             std::fprintf(stderr, "BrennicFirmwareUpdate: %s\n", error.c_str());
-            return kDialogExitCannotStart;
+            return kExitCannotStart;
         }
     }
     // Virtual time starts at the real date, so the log's run header still tells when it ran.
@@ -84,7 +72,7 @@ int runDialogProgram(const FrontEndOptions& frontEnd, HostServices& realHost,
     ModalLoopServices services{loop, {}};
     Win32Dialog dialog(services);
     PaintingClock paintingClock(clock);
-    SetTraceClock(&paintingClock);
+    const TraceClockScope traceClock(paintingClock);
 
     // Without /SIMULATE there is no device backend yet: an empty bus stands in for it.
     std::optional<SimulatedMachine> machine;
@@ -97,7 +85,7 @@ int runDialogProgram(const FrontEndOptions& frontEnd, HostServices& realHost,
     HidBackend& hid = machine ? static_cast<HidBackend&>(machine->bus) : *emptyBus;
     HostServices& host = machine ? static_cast<HostServices&>(machine->host) : realHost;
     CRandom random;
-    int code = kDialogExitCannotStart;
+    int code = kExitCannotStart;
     {
         CBrennicDFUDlg controller(dialog, hid, host, random, g_RunOptions, paintingClock);
         std::optional<SimulatedReplug> replug;
@@ -127,7 +115,7 @@ int runDialogProgram(const FrontEndOptions& frontEnd, HostServices& realHost,
                 dialog.setText(IDC_INSTRUCTIONS, kNoDeviceBackend);
             }
             dialog.runModal();
-            code = exitCodeAfter(controller);
+            code = exitCodeAfterDialog(controller.state());
         }
         services.onIdle = {};
     }
@@ -139,7 +127,6 @@ int runDialogProgram(const FrontEndOptions& frontEnd, HostServices& realHost,
             hooks.onVerdict(verdict);
         }
     }
-    SetTraceClock(nullptr);
     return code;
 }
 

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "app/exit_codes.h"
 #include "app/front_end_options.h"
 #include "host/host_services.h"
 
@@ -10,12 +11,6 @@ namespace zeltor {
 
 class CBrennicDFUDlg;
 class Win32Dialog;
-
-// Exit codes of the dialog program, as the console's.
-inline constexpr int kDialogExitSuccess = 0;
-inline constexpr int kDialogExitFailed = 1;
-inline constexpr int kDialogExitCannotStart = 2;
-inline constexpr int kDialogExitClosedEarly = 130;
 
 // A dialog run as a caller that drives it sees it.
 struct DialogRun {

@@ -58,6 +58,16 @@ void DebugPrint(const char* format, ...) ZELTOR_PRINTF(1, 2);
 void SetTraceClock(Clock* clock);
 Clock& TraceClock();
 
+// The log's timestamps follow `clock` for as long as a run lasts, and the platform's clock again
+// afterwards, so that nothing is stamped by a clock that is gone.
+class TraceClockScope {
+public:
+    explicit TraceClockScope(Clock& clock) { SetTraceClock(&clock); }
+    ~TraceClockScope() { SetTraceClock(nullptr); }
+    TraceClockScope(const TraceClockScope&) = delete;
+    TraceClockScope& operator=(const TraceClockScope&) = delete;
+};
+
 // The log file as the last SetLogFile left it: the path it was asked for, whether it is open,
 // and the platform's words for why it could not be opened (empty when it could).
 struct LogFileState {

@@ -177,6 +177,16 @@ TEST_F(TraceLogTest, AFolderThatCannotHoldTheLogLeavesTracingOff) {
     EXPECT_TRUE(CurrentLogFile().failure.empty());
 }
 
+TEST(TraceClockTest, ARunsClockStampsTheLogOnlyWhileTheRunLasts) {
+    {
+        VirtualClock runClock;
+        const TraceClockScope scope(runClock);
+        EXPECT_EQ(&TraceClock(), &runClock);
+    }
+    // The run's clock is gone: whatever is traced afterwards takes the platform's.
+    EXPECT_EQ(&TraceClock(), &systemClock());
+}
+
 TEST(VirtualClockTest, LocalTimeRollsOverDaysMonthsAndYears) {
     VirtualClock clock(LocalDateTime{2026, 12, 31, 23, 59, 58});
     clock.sleepFor(3000ms);

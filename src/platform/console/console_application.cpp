@@ -17,13 +17,6 @@
 namespace zeltor {
 namespace {
 
-// The log's timestamps follow the run's clock for as long as the run lasts.
-class TraceClockInstallation {
-public:
-    explicit TraceClockInstallation(Clock& clock) { SetTraceClock(&clock); }
-    ~TraceClockInstallation() { SetTraceClock(nullptr); }
-};
-
 // Where the log went, or why there is none: a path is named only for a log that was written.
 void reportLog() {
     const LogFileState log = CurrentLogFile();
@@ -90,7 +83,7 @@ int consoleCannotStart(const std::string& message) {
 }
 
 int runConsoleUpdate(ConsoleWorld& world) {
-    TraceClockInstallation traceClock(world.loop.clock());
+    const TraceClockScope traceClock(world.loop.clock());
     DialogModel dialog(world.loop);
     const bool terminal = isatty(STDOUT_FILENO) == 1;
     ConsoleView view(dialog, stdout, terminal);

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "app/exit_codes.h"
 #include "controller/brennic_dfu_dlg.h"
 #include "platform/console/console_input.h"
 #include "platform/console/console_view.h"
@@ -9,12 +10,6 @@
 #include "ui/message_loop.h"
 
 namespace zeltor {
-
-// Process exit codes of a console run.
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitFailed = 1;
-inline constexpr int kExitCannotStart = 2;
-inline constexpr int kExitStoppedByUser = 130;
 
 // Drives the controller from a terminal: it serves the dialog's message loop, presses Start
 // (after Enter on a terminal), closes the dialog where a person would, and honours Ctrl+C only

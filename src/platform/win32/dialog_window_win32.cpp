@@ -2,7 +2,6 @@
 
 // clang-format off
 #include <commctrl.h>
-#include <dbt.h>
 // clang-format on
 
 #include <memory>
@@ -10,6 +9,7 @@
 #include "base/text.h"
 #include "controller/brennic_dfu_dlg.h"
 #include "hid/device_change.h"
+#include "platform/win32/device_change_win32.h"
 #include "platform/win32/dialog_messages_win32.h"
 #include "platform/win32/headset_chooser_win32.h"
 #include "platform/win32/instance_window_win32.h"
@@ -180,19 +180,7 @@ bool Win32Dialog::onNotify(const NMHDR& header) {
 }
 
 bool Win32Dialog::onDeviceChange(WPARAM eventType, LPARAM data) {
-    DeviceChange change;
-    change.eventType = static_cast<std::uint32_t>(eventType);
-    if (const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data); header != nullptr) {
-        change.hasHeader = true;
-        change.deviceType = header->dbch_devicetype;
-        if (header->dbch_devicetype == DBT_DEVTYP_DEVICEINTERFACE) {
-            const auto* item = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(header);
-            change.devicePath = utf16ToUtf8(reinterpret_cast<const char16_t*>(item->dbcc_name));
-        } else if (header->dbch_devicetype == DBT_DEVTYP_HANDLE) {
-            const auto* item = reinterpret_cast<const DEV_BROADCAST_HANDLE*>(header);
-            change.handle = reinterpret_cast<HidHandle>(item->dbch_handle);
-        }
-    }
+    const DeviceChange change = deviceChangeOfMessage(eventType, data);
     return controller_->OnDeviceChange(change.eventType, change.hasHeader ? &change : nullptr);
 }
 

@@ -58,7 +58,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!lock) {
         zeltor::bringRunningInstanceToFront();
         std::fprintf(stderr, "BrennicFirmwareUpdate: cannot start: %s\n", why.c_str());
-        return zeltor::kDialogExitCannotStart;
+        return zeltor::kExitCannotStart;
     }
     zeltor::Win32HostServices host;
     return zeltor::runDialogProgram(frontEnd, host);
