@@ -10,6 +10,7 @@
 #include "controller/brennic_dfu_dlg.h"
 #include "controller/dialog_request.h"
 #include "platform/win32/dialog_window_win32.h"
+#include "platform/win32/hid_backend_win32.h"
 #include "platform/win32/painting_clock_win32.h"
 #include "program/simulated_machine.h"
 #include "sim/scenario/scenario_json.h"
@@ -20,10 +21,6 @@
 
 namespace zeltor {
 namespace {
-
-constexpr const char* kNoDeviceBackend =
-    "This build has no device backend for Windows yet: nothing can be updated. Close the "
-    "program, or start it with /SIMULATE to run an update against simulated devices.";
 
 bool postedWorkWaiting() {
     return (HIWORD(GetQueueStatus(QS_POSTMESSAGE)) & QS_POSTMESSAGE) != 0;
@@ -74,15 +71,16 @@ int runDialogProgram(const FrontEndOptions& frontEnd, HostServices& realHost,
     PaintingClock paintingClock(clock);
     const TraceClockScope traceClock(paintingClock);
 
-    // Without /SIMULATE there is no device backend yet: an empty bus stands in for it.
+    // The system's device notifications go to the dialog's window, which exists only once the
+    // dialog is made; the dialog hands them to the controller as they come.
     std::optional<SimulatedMachine> machine;
-    std::optional<SimHidBackend> emptyBus;
+    std::optional<Win32HidBackend> devices;
     if (frontEnd.simulate) {
         machine.emplace(scenario, clock, dialog.poster(), realHost);
     } else {
-        emptyBus.emplace(clock, dialog.poster());
+        devices.emplace([&dialog] { return dialog.window(); });
     }
-    HidBackend& hid = machine ? static_cast<HidBackend&>(machine->bus) : *emptyBus;
+    HidBackend& hid = machine ? static_cast<HidBackend&>(machine->bus) : *devices;
     HostServices& host = machine ? static_cast<HostServices&>(machine->host) : realHost;
     CRandom random;
     int code = kExitCannotStart;
@@ -110,10 +108,6 @@ int runDialogProgram(const FrontEndOptions& frontEnd, HostServices& realHost,
             return false;
         };
         if (dialog.create(controller)) {
-            if (!machine) {
-                Trace("%s\n", kNoDeviceBackend);
-                dialog.setText(IDC_INSTRUCTIONS, kNoDeviceBackend);
-            }
             dialog.runModal();
             code = exitCodeAfterDialog(controller.state());
         }

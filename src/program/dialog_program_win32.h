@@ -31,10 +31,10 @@ struct DialogProgramHooks {
     std::function<void(const std::string& verdict)> onVerdict;
 };
 
-// The Windows program: the main dialog and its chooser over the simulated headset and dongle of
-// the front end's scenario (/SIMULATE, /INSTANT for virtual time), or, without /SIMULATE, a
-// dialog that says no device backend is built and can be closed. `realHost` is the machine's
-// host: the real run's, and the place of a simulated run's log. Returns the exit code.
+// The Windows program: the main dialog and its chooser over the machine's HID devices, or over
+// the simulated headset and dongle of the front end's scenario (/SIMULATE, /INSTANT for virtual
+// time). `realHost` is the machine's host: the real run's, and the place of a simulated run's
+// log. Returns the exit code.
 int runDialogProgram(const FrontEndOptions& frontEnd, HostServices& realHost,
                      const DialogProgramHooks& hooks = {});
 

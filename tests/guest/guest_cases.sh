@@ -36,6 +36,7 @@ stop_bridge() {
     kill -TERM "$bridge_pid" 2>/dev/null
     wait "$bridge_pid"
     bridge_pid=
+    [ -n "$wine_started" ] && wine_forgets_devices
 }
 
 # wait_nodes VID:PID COUNT: until the kernel shows that many nodes and udev has handled them.
@@ -98,7 +99,21 @@ wine_start() {
     mkdir -p /tmp/wine-home
     unset DISPLAY
     HOME=/tmp/wine-home wineserver -p && HOME=/tmp/wine-home timeout 300 wine wineboot \
-        </dev/null >"$dir/wineboot.log" 2>&1 && wine_started=1
+        </dev/null >"$dir/wineboot.log" 2>&1 || return 1
+    # A program's device notifications come through the plug-and-play service, which a Windows
+    # machine always runs. Wine starts it with its other services, but not always before the
+    # first program asks for it under TCG, and a program that asked too early never hears of a
+    # device again: the cases start once it answers.
+    local tries
+    for tries in $(seq 60); do
+        HOME=/tmp/wine-home wine sc query plugplay </dev/null 2>/dev/null | tr -d '\r' \
+            >"$dir/plugplay.log"
+        grep -q 'STATE.*RUNNING' "$dir/plugplay.log" && { wine_started=1; return 0; }
+        HOME=/tmp/wine-home wine sc start plugplay </dev/null >>"$dir/wineboot.log" 2>&1
+        sleep 1
+    done
+    echo "the plug-and-play service did not start"
+    return 1
 }
 
 wine_stop() {
@@ -118,7 +133,7 @@ win_run() {
     cp "$program" /tmp/wine-programs/
     HOME=/tmp/wine-home WINEDEBUG=${ZELTOR_GUEST_WINEDEBUG:--all} \
         timeout "${ZELTOR_GUEST_PROGRAM_SECONDS:-600}" wine "/tmp/wine-programs/${program##*/}" "$@" \
-        </dev/null 2>>"$dir/wine.err" | tr -d '\r' >"$output"
+        </dev/null 2>>"$dir/wine.err" | sed -u 's/\r$//' >"$output"
     return "${PIPESTATUS[0]}"
 }
 
@@ -227,17 +242,85 @@ case_wine_hid() {
     [ "$(cat "$dir/mcu-version.txt")" = 12 ] || { echo "the MCU's patch through Wine: \"$(cat "$dir/mcu-version.txt")\""; return 1; }
 }
 
+# Wine's device notifications as the Windows program's console receives them: the headset's chip
+# is registered by its interface class and by its open handle, and sent into its bootloader; its
+# removal and the bootloader's arrival must both be notified.
+case_wine_notifications() {
+    start_bridge --headset-nodes=2
+    wait_nodes "$headset" 2 && wait_nodes "$dongle" 1 || { stop_bridge; echo "the devices never appeared"; return 1; }
+    wine_start || { stop_bridge; echo "Wine did not start (wineboot.log)"; return 1; }
+    # What udev tells its listeners, Wine's HID bus among them.
+    udevadm monitor --udev --subsystem-match=hidraw >"$dir/udev-events.log" 2>&1 &
+    local monitor=$!
+    win_run "$dir/watch.txt" "$wincheck" watch "$headset" handle
+    local result=$?
+    stop_bridge
+    kill "$monitor"
+    cat "$dir/watch.txt"
+    [ $result = 0 ] || { tail -n 1 "$dir/wine.err"; echo "the bootloader entry was not notified (exit $result)"; return 1; }
+}
+
+# wine_sees_devices: until Wine's HID bus shows the headset's two collections and the dongle, and
+# no bootloader left from an earlier case (Wine takes a few seconds to follow the kernel under
+# TCG). Its last view is in $dir/wine-view.txt.
+wine_sees_devices() {
+    local tries
+    for tries in $(seq 30); do
+        win_run "$dir/wine-view.txt" "$wincheck" list
+        grep -q '^2f5a:5c1a usage ff00' "$dir/wine-view.txt" &&
+            grep -q '^2f5a:5c1b usage ff00' "$dir/wine-view.txt" &&
+            grep -q '^2f5a:5c1b usage ff42' "$dir/wine-view.txt" &&
+            ! grep -q '^170d:' "$dir/wine-view.txt" && return 0
+        sleep 2
+    done
+    return 1
+}
+
+# wine_forgets_devices: until Wine's HID bus no longer shows any of the devices. Wine names a
+# device by its identity, the same for the next case's devices: one that comes back before the
+# last one of its name is gone is never shown.
+wine_forgets_devices() {
+    local tries
+    for tries in $(seq 30); do
+        win_run "$dir/wine-view-after.txt" "$wincheck" list
+        grep -q -e '^2f5a:' -e '^170d:' "$dir/wine-view-after.txt" || return 0
+        sleep 2
+    done
+    echo "Wine's HID bus still shows the devices after they left (wine-view-after.txt)"
+    return 1
+}
+
+# win_update ARGUMENT...: the Windows program's console front end under Wine, its log beside the
+# case's other files.
+win_update() {
+    win_run "$dir/program.out" "$winprogram" /CONSOLE "$@"
+    code=$?
+    cp "$WINEPREFIX"/drive_c/users/*/Documents/BrennicFirmwareUpdate.log "$dir/" 2>/dev/null
+}
+
 # The Windows program's console front end under Wine on the same devices: a whole update, the
 # bootloaders' arrivals and the re-enumerations seen through Wine's device notifications.
 case_wine_update() {
     start_bridge --headset-nodes=2
     wait_nodes "$headset" 2 && wait_nodes "$dongle" 1 || { stop_bridge; echo "the devices never appeared"; return 1; }
     wine_start || { stop_bridge; echo "Wine did not start (wineboot.log)"; return 1; }
-    win_run "$dir/program.out" "$winprogram" /CONSOLE
-    code=$?
+    wine_sees_devices || { stop_bridge; echo "Wine's HID bus does not show the devices (wine-view.txt)"; return 1; }
+    win_update
     stop_bridge
-    cp "$WINEPREFIX"/drive_c/users/*/Documents/BrennicFirmwareUpdate.log "$dir/" 2>/dev/null
     expect_update
+}
+
+# The dongle pulled out ten seconds into its transfer under the Windows program: it waits for
+# the dongle, starts its transfer again and succeeds.
+case_wine_dongle_unplugged() {
+    start_bridge --headset-nodes=2 --scenario="$scenarios/dongle-unplugged.json"
+    wait_nodes "$headset" 2 && wait_nodes "$dongle" 1 || { stop_bridge; echo "the devices never appeared"; return 1; }
+    wine_start || { stop_bridge; echo "Wine did not start (wineboot.log)"; return 1; }
+    wine_sees_devices || { stop_bridge; echo "Wine's HID bus does not show the devices (wine-view.txt)"; return 1; }
+    win_update
+    stop_bridge
+    expect_update || return 1
+    grep -q '^fault acted: ' "$dir/bridge-status" || { echo "the unplug never happened"; return 1; }
 }
 
 # ---- running them ----
@@ -251,9 +334,8 @@ else
     echo "guest: setup: FAIL (no udevd in the host's root)"
 fi
 
-# wine_update is run by name only until the Windows program sees Wine's device notifications.
 all_cases=(raw_device update dongle_unplugged unprivileged_without_rule unprivileged_with_rule
-           wine_hid)
+           wine_hid wine_notifications wine_update wine_dongle_unplugged)
 cases=("$@")
 [ ${#cases[@]} -eq 0 ] && cases=("${all_cases[@]}")
 for case_name in "${cases[@]}"; do

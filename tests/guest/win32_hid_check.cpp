@@ -5,16 +5,27 @@
 //   win32_hid_check list                 every interface with its identity and report lengths
 //   win32_hid_check version VID:PID      the wireless chip's version text
 //   win32_hid_check mcu-version VID:PID  the MCU's patch, after a read left to time out
+//   win32_hid_check watch VID:PID [handle] [SETTLE_MS]
+//                                        the chip's bootloader entry watched through the
+//                                        system's device notifications, as the program's
+//                                        console receives them (with the open handle registered
+//                                        too when asked): every notification with its time,
+//                                        exit 0 once the chip's removal and an arrival are seen
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "device_bytes.h"
+#include "hid/device_change.h"
+#include "platform/console/console_input.h"
 #include "platform/win32/hid_backend_win32.h"
+#include "platform/win32/notification_window_win32.h"
 
 namespace zeltor::guest {
 namespace {
@@ -132,13 +143,113 @@ int mcuVersion(Win32HidBackend& backend, const std::string& id) {
     return 0;
 }
 
+using Clock = std::chrono::steady_clock;
+
+// Prints each notification as it comes and remembers whether the chip left and something came.
+class NotificationLog final : public DeviceChangeSink {
+public:
+    NotificationLog(const char* kind, std::string chipPath, Clock::time_point start)
+        : kind_(kind), chipPath_(std::move(chipPath)), start_(start) {}
+
+    void deviceChanged(const DeviceChange& change) override {
+        const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
+        std::printf("%8.3f %s event %04x type %u handle 0x%llx %s\n", seconds, kind_,
+                    static_cast<unsigned>(change.eventType),
+                    static_cast<unsigned>(change.deviceType),
+                    static_cast<unsigned long long>(change.handle), change.devicePath.c_str());
+        std::fflush(stdout);
+        if (change.eventType == DBT_DEVICEREMOVECOMPLETE &&
+            (change.deviceType == DBT_DEVTYP_HANDLE ||
+             _stricmp(change.devicePath.c_str(), chipPath_.c_str()) == 0)) {
+            removed = true;
+        }
+        if (change.eventType == DBT_DEVICEARRIVAL) {
+            arrived = true;
+        }
+    }
+
+    bool removed = false;
+    bool arrived = false;
+
+private:
+    const char* kind_;
+    std::string chipPath_;
+    Clock::time_point start_;
+};
+
+// Lets the thread's messages be dispatched the way the program's console does, for `span`.
+void pumpFor(ConsoleInput& input, Clock::duration span, const std::function<bool()>& done) {
+    const auto end = Clock::now() + span;
+    while (Clock::now() < end && !done()) {
+        input.wait(std::chrono::duration_cast<std::chrono::nanoseconds>(end - Clock::now()));
+    }
+}
+
+int watch(const std::string& id, bool handles, int settleMs) {
+    const auto start = Clock::now();
+    Win32HidBackend* routed = nullptr;
+    NotificationWindow window([&routed](const DeviceChange& change) {
+        if (routed == nullptr || !routed->deliver(change)) {
+            std::printf("unrouted event %04x type %u\n", static_cast<unsigned>(change.eventType),
+                        static_cast<unsigned>(change.deviceType));
+        }
+    });
+    Win32HidBackend backend(window.handle());
+    routed = &backend;
+    const auto chip = find(backend, id, kChipPage);
+    if (!chip) {
+        return fail("no collection on page ff00 of " + id);
+    }
+    NotificationLog interfaceLog("interface", chip->path, start);
+    NotificationLog handleLog("handle", chip->path, start);
+    const auto stamp = [&start](const char* what) {
+        std::printf("%8.3f %s\n", std::chrono::duration<double>(Clock::now() - start).count(),
+                    what);
+        std::fflush(stdout);
+    };
+    stamp("found; registering");
+    backend.registerInterfaceNotifications(&interfaceLog);
+    const HidHandle handle = backend.open(chip->path);
+    if (handle == 0) {
+        return fail("cannot open " + chip->path);
+    }
+    if (handles && backend.registerHandleNotification(handle, &handleLog) == 0) {
+        return fail("the handle's notifications were refused");
+    }
+    const auto input = openConsoleInput();
+    stamp("registered; waiting");
+    pumpFor(*input, std::chrono::milliseconds(settleMs), [] { return false; });
+    stamp("bootloader entry");
+    ByteVector request = kBootloaderEntry;
+    request.resize(chip->caps.FeatureReportByteLength, 0);
+    const HidTransfer sent = backend.setFeature(handle, request);
+    std::printf("%8.3f the entry was %s %s\n",
+                std::chrono::duration<double>(Clock::now() - start).count(),
+                sent.accepted ? "accepted" : "refused:", sent.errorText.c_str());
+    std::fflush(stdout);
+    pumpFor(*input, std::chrono::seconds(60),
+            [&] { return (interfaceLog.removed || handleLog.removed) && interfaceLog.arrived; });
+    backend.close(handle);
+    backend.registerInterfaceNotifications(nullptr);
+    // Whether the system's view moved on even where no notification told of it.
+    stamp("the system's view now:");
+    list(backend);
+    if (!interfaceLog.removed && !handleLog.removed) {
+        return fail("no removal was notified");
+    }
+    if (!interfaceLog.arrived) {
+        return fail("no arrival was notified");
+    }
+    return 0;
+}
+
 }  // namespace
 }  // namespace zeltor::guest
 
 int main(int argc, char** argv) {
     using namespace zeltor::guest;
     const std::vector<std::string> args(argv + 1, argv + argc);
-    zeltor::Win32HidBackend backend(nullptr);
+    zeltor::Win32HidBackend backend(HWND{});
     if (args.size() == 1 && args[0] == "list") {
         return list(backend);
     }
@@ -148,6 +259,13 @@ int main(int argc, char** argv) {
     if (args.size() == 2 && args[0] == "mcu-version") {
         return mcuVersion(backend, args[1]);
     }
-    std::fprintf(stderr, "usage: win32_hid_check list | version VID:PID | mcu-version VID:PID\n");
+    if (args.size() >= 2 && args.size() <= 4 && args[0] == "watch") {
+        const bool handles = args.size() >= 3 && args[2] == "handle";
+        const int settleMs = args.size() == 4 ? std::atoi(args[3].c_str()) : 1500;
+        return watch(args[1], handles, settleMs);
+    }
+    std::fprintf(stderr,
+                 "usage: win32_hid_check list | version VID:PID | mcu-version VID:PID |\n"
+                 "                       watch VID:PID [handle] [SETTLE_MS]\n");
     return kUsage;
 }

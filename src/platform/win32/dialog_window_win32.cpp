@@ -181,6 +181,9 @@ bool Win32Dialog::onNotify(const NMHDR& header) {
 
 bool Win32Dialog::onDeviceChange(WPARAM eventType, LPARAM data) {
     const DeviceChange change = deviceChangeOfMessage(eventType, data);
+    if (repeats_.isRepeat(change)) {
+        return true;
+    }
     return controller_->OnDeviceChange(change.eventType, change.hasHeader ? &change : nullptr);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "hid/device_change_repeats.h"
 #include "platform/win32/modal_loop_win32.h"
 #include "ui/dialog_host.h"
 
@@ -79,6 +80,7 @@ private:
     HFONT boldFont_ = nullptr;
     std::vector<HICON> pictures_;
     bool ended_ = false;
+    DeviceChangeRepeats repeats_;
     int result_ = IDCANCEL;
 };
 

@@ -152,7 +152,17 @@ struct Win32HidBackend::Device {
     bool stuck = false;
 };
 
-Win32HidBackend::Win32HidBackend(HWND window) : window_(window) {}
+Win32HidBackend::Win32HidBackend(HWND window) : window_([window] { return window; }) {}
+
+Win32HidBackend::Win32HidBackend(std::function<HWND()> window) : window_(std::move(window)) {}
+
+HWND Win32HidBackend::notificationWindow(const char* what) const {
+    const HWND window = window_();
+    if (window == nullptr) {
+        Trace("%s cannot be watched: there is no window for device notifications\n", what);
+    }
+    return window;
+}
 
 Win32HidBackend::~Win32HidBackend() {
     registerInterfaceNotifications(nullptr);
@@ -213,7 +223,9 @@ std::vector<std::string> Win32HidBackend::enumerateInterfaces() {
 
 bool Win32HidBackend::deliver(const DeviceChange& change) {
     if (change.deviceType == DBT_DEVTYP_DEVICEINTERFACE && interfaceSink_ != nullptr) {
-        interfaceSink_->deviceChanged(change);
+        if (!repeats_.isRepeat(change)) {
+            interfaceSink_->deviceChanged(change);
+        }
         return true;
     }
     if (change.deviceType != DBT_DEVTYP_HANDLE) {
@@ -241,7 +253,11 @@ void Win32HidBackend::registerInterfaceNotifications(DeviceChangeSink* sink) {
         }
         return;
     }
-    if (interfaceRegistration_ != nullptr || window_ == nullptr) {
+    if (interfaceRegistration_ != nullptr) {
+        return;
+    }
+    const HWND window = notificationWindow("HID arrivals and removals");
+    if (window == nullptr) {
         return;
     }
     DEV_BROADCAST_DEVICEINTERFACE_W filter{};
@@ -249,7 +265,7 @@ void Win32HidBackend::registerInterfaceNotifications(DeviceChangeSink* sink) {
     filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
     HidD_GetHidGuid(&filter.dbcc_classguid);
     interfaceRegistration_ =
-        RegisterDeviceNotificationW(window_, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+        RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
     if (interfaceRegistration_ == nullptr) {
         const DWORD error = GetLastError();
         Trace("HID arrivals and removals cannot be watched: %s (error %lu)\n",
@@ -324,7 +340,11 @@ void Win32HidBackend::close(HidHandle handle) {
 
 HidRegistration Win32HidBackend::registerHandleNotification(HidHandle handle,
                                                             DeviceChangeSink* sink) {
-    if (window_ == nullptr || deviceOf(handle) == nullptr) {
+    if (deviceOf(handle) == nullptr) {
+        return 0;
+    }
+    const HWND window = notificationWindow("The removal of an open device");
+    if (window == nullptr) {
         return 0;
     }
     DEV_BROADCAST_HANDLE filter{};
@@ -332,7 +352,7 @@ HidRegistration Win32HidBackend::registerHandleNotification(HidHandle handle,
     filter.dbch_devicetype = DBT_DEVTYP_HANDLE;
     filter.dbch_handle = fileOf(handle);
     const HDEVNOTIFY registration =
-        RegisterDeviceNotificationW(window_, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+        RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
     if (registration == nullptr) {
         const DWORD error = GetLastError();
         Trace("The removal of handle 0x%llx cannot be watched: %s (error %lu)\n",

@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "hid/device_change.h"
+#include "hid/device_change_repeats.h"
 #include "hid/hid_backend.h"
 
 namespace zeltor {
@@ -15,7 +17,7 @@ namespace zeltor {
 // The HID stack on Windows: interfaces of the HID class found through the device-setup library,
 // identities through hid.dll, reports through overlapped I/O on the collection's handle.
 //
-// Notifications are the system's: registrations name `window`, and its owner hands each
+// Notifications are the system's: registrations name the window, and its owner hands each
 // WM_DEVICECHANGE message to `deliver` (or to the core directly) synchronously, so that a
 // query-remove is answered while the system waits.
 //
@@ -25,6 +27,8 @@ namespace zeltor {
 class Win32HidBackend final : public HidBackend {
 public:
     explicit Win32HidBackend(HWND window);
+    // For a window made after the backend, as a dialog is: asked for at each registration.
+    explicit Win32HidBackend(std::function<HWND()> window);
     ~Win32HidBackend() override;
     Win32HidBackend(const Win32HidBackend&) = delete;
     Win32HidBackend& operator=(const Win32HidBackend&) = delete;
@@ -63,9 +67,13 @@ private:
         DeviceChangeSink* sink;
     };
 
-    HWND window_;
+    // The window registrations name; null when there is none (traced).
+    HWND notificationWindow(const char* what) const;
+
+    std::function<HWND()> window_;
     HDEVNOTIFY interfaceRegistration_ = nullptr;
     DeviceChangeSink* interfaceSink_ = nullptr;
+    DeviceChangeRepeats repeats_;
     std::map<HidRegistration, HandleRegistration> handleRegistrations_;
     std::map<HidHandle, std::unique_ptr<Device>> devices_;
 };
