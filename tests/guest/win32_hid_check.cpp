@@ -9,8 +9,9 @@
 //                                        the chip's bootloader entry watched through the
 //                                        system's device notifications, as the program's
 //                                        console receives them (with the open handle registered
-//                                        too when asked): every notification with its time,
-//                                        exit 0 once the chip's removal and an arrival are seen
+//                                        too when asked), with reads pending as it leaves: every
+//                                        notification with its time; exit 0 once a pending read
+//                                        ended early and the removal and an arrival were seen
 #include <windows.h>
 
 #include <chrono>
@@ -227,6 +228,25 @@ int watch(const std::string& id, bool handles, int settleMs) {
                 std::chrono::duration<double>(Clock::now() - start).count(),
                 sent.accepted ? "accepted" : "refused:", sent.errorText.c_str());
     std::fflush(stdout);
+    // Reads stay pending on the chip as it leaves, each shorter than the time the system gives a
+    // notification before it drops it, with the messages dispatched between them.
+    constexpr auto kReadWait = std::chrono::milliseconds(1500);
+    bool readEndedByLeaving = false;
+    const auto readsUntil = Clock::now() + std::chrono::seconds(20);
+    while (!readEndedByLeaving && Clock::now() < readsUntil) {
+        const auto readStart = Clock::now();
+        const auto report = backend.readInputReport(handle, chip->caps.InputReportByteLength,
+                                                    static_cast<std::uint32_t>(kReadWait.count()));
+        const auto took = Clock::now() - readStart;
+        if (!report && took < kReadWait - std::chrono::milliseconds(200)) {
+            readEndedByLeaving = true;
+            std::printf("%8.3f the pending read ended after %.3f s\n",
+                        std::chrono::duration<double>(Clock::now() - start).count(),
+                        std::chrono::duration<double>(took).count());
+            std::fflush(stdout);
+        }
+        pumpFor(*input, std::chrono::milliseconds(10), [] { return false; });
+    }
     pumpFor(*input, std::chrono::seconds(60),
             [&] { return (interfaceLog.removed || handleLog.removed) && interfaceLog.arrived; });
     backend.close(handle);
@@ -234,6 +254,9 @@ int watch(const std::string& id, bool handles, int settleMs) {
     // Whether the system's view moved on even where no notification told of it.
     stamp("the system's view now:");
     list(backend);
+    if (!readEndedByLeaving) {
+        return fail("no read pending as the chip left was ended by its leaving");
+    }
     if (!interfaceLog.removed && !handleLog.removed) {
         return fail("no removal was notified");
     }

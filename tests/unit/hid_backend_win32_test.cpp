@@ -81,6 +81,23 @@ TEST_F(Win32HidBackendTest, APathThatOpensNothingIsNeitherProbedNorOpened) {
     })) << ::testing::PrintToString(lines);
 }
 
+// A device that opens but cannot give its descriptor (no preparsed data) is there, with nothing
+// known of it: the role tests then pass it by, and the walk goes on.
+TEST_F(Win32HidBackendTest, ADeviceWhoseDescriptorCannotBeReadIsThereWithNothingKnown) {
+    PipeDevice device;
+    ASSERT_TRUE(device.made());
+    HidAttributes attributes;
+    attributes.VendorID = 0x2F5A;
+    HidCaps caps;
+    caps.UsagePage = 0xFF00;
+    caps.FeatureReportByteLength = 263;
+    EXPECT_TRUE(backend_.probe(device.path(), attributes, caps));
+    EXPECT_EQ(attributes.Size, 0U);
+    EXPECT_EQ(attributes.VendorID, 0);
+    EXPECT_EQ(caps.UsagePage, 0);
+    EXPECT_EQ(caps.FeatureReportByteLength, 0);
+}
+
 TEST_F(Win32HidBackendTest, AHandleThatIsNotOpenRefusesEveryTransfer) {
     const HidHandle none = 0x1234;
     const HidTransfer written = backend_.writeOutputReport(none, {0x06, 0x01}, 10);
