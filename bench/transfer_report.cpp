@@ -60,7 +60,8 @@ bool parseTransferArguments(int argc, char** argv, const char* program, bool& qu
 }
 
 int reportTransferRun(const TransferRun& run, const TransferTimer& timer,
-                      const std::string& namePrefix, const std::string& summaryPath) {
+                      const std::string& namePrefix, const std::string& summaryPath,
+                      const std::vector<TargetRow>& details) {
     std::printf("Update %s in %.1f s of wall time (step period %u ms)\n\n", run.outcome,
                 run.wall.count(), run.stepPeriodMs);
     std::printf("%-8s %8s %7s %10s %11s %11s %9s\n", "transfer", "packets", "pauses", "floor s",
@@ -73,6 +74,7 @@ int reportTransferRun(const TransferRun& run, const TransferTimer& timer,
         }
         rows.push_back(transferRow(span, run.stepPeriodMs, namePrefix));
     }
+    rows.insert(rows.end(), details.begin(), details.end());
     const double share = run.wall.count() > 0 ? run.cpu.count() / run.wall.count() : 1.0;
     rows.push_back(
         {namePrefix + "process CPU / wall",

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "bench_summary.h"
 
 #include "transfer_timer.h"
 
@@ -39,9 +42,11 @@ bool parseTransferArguments(int argc, char** argv, const char* program, bool& qu
 std::chrono::duration<double> processCpuTime();
 
 // Prints the run, each transfer against its floor and the process's processor share, then the
-// rows against their targets (names starting with `namePrefix`), appended to `summaryPath` when
-// given. Returns the exit code: 0 when every target is met.
+// rows against their targets (names starting with `namePrefix`; a benchmark's own `details`
+// after the transfers), appended to `summaryPath` when given. Returns the exit code: 0 when every
+// target is met.
 int reportTransferRun(const TransferRun& run, const TransferTimer& timer,
-                      const std::string& namePrefix, const std::string& summaryPath);
+                      const std::string& namePrefix, const std::string& summaryPath,
+                      const std::vector<TargetRow>& details = {});
 
 }  // namespace zeltor::bench
