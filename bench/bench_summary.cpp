@@ -15,7 +15,8 @@ const char* verdict(bool met) {
 }
 
 bool appendSummary(const std::string& path, const std::vector<TargetRow>& rows) {
-    std::FILE* file = std::fopen(path.c_str(), "a");
+    // Binary: lines end in a bare newline on Windows too, as the bench script reads them.
+    std::FILE* file = std::fopen(path.c_str(), "ab");
     if (file == nullptr) {
         return false;
     }

@@ -28,4 +28,12 @@ void TransferTimer::afterStep(std::chrono::nanoseconds began, std::chrono::nanos
     lastState_ = state;
 }
 
+void TransferTimer::keepPlans() {
+    for (std::size_t i = 0; i < spans_.size(); ++i) {
+        keptPlans_[i] = *spans_[i].plan;
+        spans_[i].plan = &keptPlans_[i];
+        spans_[i].queue = nullptr;
+    }
+}
+
 }  // namespace zeltor::bench

@@ -31,6 +31,10 @@ public:
     // figures can only come out too long, never too short.
     void afterStep(std::chrono::nanoseconds began, std::chrono::nanoseconds ended);
 
+    // Keeps a copy of each plan, for a report after the controller has gone; no step may be
+    // timed after this.
+    void keepPlans();
+
     // The headset's, the dongle's and the MCU's, in the order they run.
     const std::array<TransferSpan, 3>& spans() const { return spans_; }
 
@@ -38,6 +42,7 @@ private:
     const CBrennicDFUDlg& controller_;
     int lastState_;
     std::array<TransferSpan, 3> spans_;
+    std::array<PacketQueue, 3> keptPlans_;
 };
 
 }  // namespace zeltor::bench

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -430,6 +431,185 @@ TEST(DialogGui, OnTheMachinesDevicesTheDialogWaitsForThemAndCloses) {
             PostMessageW(mainWindow(run), WM_CLOSE, 0, 0);
         });
     EXPECT_EQ(runDialog({}, script).exitCode, 130);
+}
+
+// What reaches the main dialog's window procedure, in order, while a test watches it.
+class WindowWatch {
+public:
+    void start(HWND window) {
+        watched_ = this;
+        window_ = window;
+        previous_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&watch)));
+    }
+    void stop() {
+        if (window_ != nullptr) {
+            SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+            window_ = nullptr;
+        }
+        watched_ = nullptr;
+    }
+    ~WindowWatch() { stop(); }
+
+    void note(std::string what) { seen.push_back(std::move(what)); }
+    // Called with each message before the dialog handles it; the message's own line, if any.
+    std::function<std::string(UINT message, WPARAM wParam)> describe;
+    // Called before the dialog handles each message, and after (`done` true).
+    std::function<void(UINT message, WPARAM wParam, bool done)> around;
+    std::vector<std::string> seen;
+
+private:
+    static LRESULT CALLBACK watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        WindowWatch& self = *watched_;
+        if (self.describe) {
+            if (std::string line = self.describe(message, wParam); !line.empty()) {
+                self.note(std::move(line));
+            }
+        }
+        if (self.around) {
+            self.around(message, wParam, false);
+        }
+        const LRESULT result = CallWindowProcW(self.previous_, window, message, wParam, lParam);
+        if (self.around) {
+            self.around(message, wParam, true);
+        }
+        return result;
+    }
+
+    static inline WindowWatch* watched_ = nullptr;
+    HWND window_ = nullptr;
+    WNDPROC previous_ = nullptr;
+};
+
+// Sends the system's notice that devices changed from another thread, as the system does: it
+// waits among the thread's sent messages until the dialog's thread takes it.
+void sendDeviceNoticeFromAnotherThread(HWND dialog) {
+    const HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](LPVOID window) -> DWORD {
+            SendNotifyMessageW(static_cast<HWND>(window), WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+            return 0;
+        },
+        dialog, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+}
+
+// A timer of no meaning to the controller, whose tick it ignores.
+constexpr std::uint32_t kProbeTimer = 0x7E57;
+
+TEST(DialogGui, MinimisedTheDialogPaintsItsIconAndABlockingWaitPaintsButHandlesNothingElse) {
+    DialogScript script;
+    WindowWatch watch;
+    DialogRun* current = nullptr;
+    bool inPauseTick = false;
+    bool pauseTickSeen = false;
+    watch.describe = [&inPauseTick](UINT message, WPARAM wParam) -> std::string {
+        const std::string during = inPauseTick ? " during the pause" : "";
+        switch (message) {
+            case WM_PAINT:
+                return "paint" + during;
+            case WM_ICONERASEBKGND:
+                return "icon background erased" + during;
+            case WM_DEVICECHANGE:
+                return "device change" + during;
+            case WM_TIMER:
+                return wParam == kProbeTimer ? "probe timer tick" + during : "";
+            default:
+                return "";
+        }
+    };
+    script.then(
+        "the chooser", [](DialogRun&) { return chooser() != nullptr; },
+        [](DialogRun&) { click(chooser(), IDC_REGULAR_HEADSET); });
+    script.then("the dialog offers Start", readyToStart, [&](DialogRun& run) {
+        current = &run;
+        const HWND dialog = mainWindow(run);
+        watch.start(dialog);
+        ShowWindow(dialog, SW_MINIMIZE);
+        ASSERT_TRUE(IsIconic(dialog));
+        // A minimised window shows no client area, under Wine as on Windows since the taskbar,
+        // and is not asked to paint it; the paint message is sent here as a framework would.
+        watch.seen.clear();
+        SendMessageW(dialog, WM_PAINT, 0, 0);
+        // Minimised, the dialog paints its icon on a background erased as an icon's ...
+        EXPECT_EQ(watch.seen, (std::vector<std::string>{"paint", "icon background erased"}));
+        const auto bigIcon = reinterpret_cast<HICON>(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0));
+        EXPECT_NE(bigIcon, nullptr);
+        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(dialog, WM_QUERYDRAGICON, 0, 0)), bigIcon);
+        // ... and shown again, it paints as a dialog.
+        ShowWindow(dialog, SW_RESTORE);
+        ASSERT_FALSE(IsIconic(dialog));
+        watch.seen.clear();
+        SendMessageW(dialog, WM_PAINT, 0, 0);
+        EXPECT_EQ(watch.seen, std::vector<std::string>{"paint"});
+        watch.seen.clear();
+        click(dialog, IDC_START);
+    });
+    // The tick whose packet is the first of the dongle plan's 4-second pauses: just before it, a
+    // repaint is asked for, a state change and a device event are posted, another thread sends a
+    // device notice, and a timer is set to tick a millisecond later. Only the paint may be handled
+    // before the pause has ended.
+    watch.around = [&](UINT message, WPARAM wParam, bool done) {
+        if (message != WM_TIMER || wParam != DFU_TIMER_STEP || pauseTickSeen) {
+            return;
+        }
+        if (done) {
+            if (inPauseTick) {
+                inPauseTick = false;
+                pauseTickSeen = true;
+                watch.note("pause tick ended");
+            }
+            return;
+        }
+        DialogRun* run = current;
+        const PacketQueue& queue = run->controller.dongleQueue();
+        if (run->controller.state() != DFU_STATE_UPDATE_DONGLE || queue.empty() ||
+            queue.front().m_PacketType != PacketPause || queue.front().m_DelayMs != 4000) {
+            return;
+        }
+        const HWND dialog = mainWindow(*run);
+        InvalidateRect(dialog, nullptr, TRUE);
+        run->dialog.postSwitchState(DFU_STATE_UPDATE_DONGLE,
+                                    [&watch] { watch.note("posted state change"); });
+        run->dialog.postDeviceEvent([&watch] { watch.note("posted device event"); });
+        sendDeviceNoticeFromAnotherThread(dialog);
+        run->dialog.setTimer(kProbeTimer, 1);
+        inPauseTick = true;
+        watch.note("pause tick began");
+    };
+    script.then(
+        "the pause has ended and what waited for it has been handled",
+        [&](DialogRun&) {
+            return pauseTickSeen &&
+                   std::count(watch.seen.begin(), watch.seen.end(), "probe timer tick") == 1;
+        },
+        [&](DialogRun& run) {
+            const std::vector<std::string> expected = {
+                "pause tick began",
+                "paint during the pause",
+                "pause tick ended",
+                // A message sent by another thread comes first, then the posted ones in their
+                // order, then the timer's tick.
+                "device change",
+                "posted state change",
+                "posted device event",
+                "probe timer tick",
+            };
+            std::vector<std::string> fromPause(
+                std::find(watch.seen.begin(), watch.seen.end(), "pause tick began"),
+                watch.seen.end());
+            ASSERT_GE(fromPause.size(), 2u);
+            // Repaints the handled messages ask for are no part of the story.
+            fromPause.erase(std::remove(fromPause.begin() + 2, fromPause.end(), "paint"),
+                            fromPause.end());
+            EXPECT_EQ(fromPause, expected);
+            watch.stop();
+            run.dialog.endDialog(IDABORT);
+        });
+    runDialog({"/SIMULATE", "/INSTANT"}, script);
+    watch.stop();
 }
 
 // Every way of leaving the chooser, and the picture the main dialog shows afterwards.

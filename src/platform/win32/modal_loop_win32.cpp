@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "platform/win32/timer_resolution_win32.h"
+
 namespace zeltor {
 namespace {
 
@@ -27,6 +29,7 @@ bool dispatchOneMessage(HWND dialog) {
 
 void runModalLoop(HWND dialog, const std::function<bool()>& ended, ModalLoopServices& services) {
     EventClock& clock = services.loop.clock();
+    TimerResolutionHold resolution;
     while (!ended()) {
         if (dispatchOneMessage(dialog)) {
             continue;
@@ -49,6 +52,7 @@ void runModalLoop(HWND dialog, const std::function<bool()>& ended, ModalLoopServ
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(*next - clock.now());
             timeoutMs = static_cast<DWORD>(left.count());
         }
+        resolution.beforeWait(timeoutMs);
         MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }

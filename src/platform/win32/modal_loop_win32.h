@@ -22,7 +22,8 @@ struct ModalLoopServices {
 // the dialog manager, every other message of the thread dispatched as it comes (so a nested
 // chooser still serves the main dialog's posted messages), then timer ticks, then the clock's
 // due events. In virtual time an idle loop moves the clock to its next event at once; in real
-// time it sleeps until then or until a message arrives.
+// time it sleeps until then or until a message arrives, holding the system timer at a fine period
+// while its waits are short (timer_resolution_win32.h).
 void runModalLoop(HWND dialog, const std::function<bool()>& ended, ModalLoopServices& services);
 
 }  // namespace zeltor

@@ -6,8 +6,9 @@
 namespace zeltor {
 
 // The controller's clock in the Win32 dialog: the run's clock, whose blocking waits (a pause,
-// a version query, the pairing) keep the windows painted. Only paint messages are served
-// during a wait: no timer tick, posted message or input is handled until it ends.
+// a version query, the pairing) keep the windows painted, in real and in virtual time. Only paint
+// messages are served during a wait: no timer tick, posted message, message sent by another thread
+// (the system's device change) or input is handled until it ends.
 class PaintingClock final : public Clock {
 public:
     explicit PaintingClock(EventClock& clock) : clock_(clock) {}
