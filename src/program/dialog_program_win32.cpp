@@ -11,7 +11,7 @@
 #include "controller/dialog_request.h"
 #include "platform/win32/dialog_window_win32.h"
 #include "platform/win32/hid_backend_win32.h"
-#include "platform/win32/painting_clock_win32.h"
+#include "platform/win32/waiting_clock_win32.h"
 #include "program/simulated_machine.h"
 #include "sim/scenario/scenario_json.h"
 #include "trace/trace_log.h"
@@ -68,8 +68,8 @@ int runDialogProgram(const FrontEndOptions& frontEnd, HostServices& realHost,
     MessageLoop loop(clock);
     ModalLoopServices services{loop, {}};
     Win32Dialog dialog(services);
-    PaintingClock paintingClock(clock);
-    const TraceClockScope traceClock(paintingClock);
+    WaitingClock waitingClock(clock);
+    const TraceClockScope traceClock(waitingClock);
 
     // The system's device notifications go to the dialog's window, which exists only once the
     // dialog is made; the dialog hands them to the controller as they come.
@@ -85,7 +85,7 @@ int runDialogProgram(const FrontEndOptions& frontEnd, HostServices& realHost,
     CRandom random;
     int code = kExitCannotStart;
     {
-        CBrennicDFUDlg controller(dialog, hid, host, random, g_RunOptions, paintingClock);
+        CBrennicDFUDlg controller(dialog, hid, host, random, g_RunOptions, waitingClock);
         std::optional<SimulatedReplug> replug;
         if (machine) {
             replug.emplace(*machine);

@@ -5,6 +5,7 @@
 #include "platform/console/console_application.h"
 #include "platform/win32/hid_backend_win32.h"
 #include "platform/win32/notification_window_win32.h"
+#include "platform/win32/waiting_clock_win32.h"
 #include "ui/event_clock.h"
 #include "ui/message_loop.h"
 
@@ -24,7 +25,9 @@ int runRealConsole(const FrontEndOptions& /*frontEnd*/, Win32HostServices& host)
     Win32HidBackend hid(window.handle());
     backend = &hid;
     CRandom random;
-    ConsoleWorld world{loop, hid, host, random, {}, {}, {}, true};
+    // The controller's blocking waits take in the system's notices, which it handles after them.
+    WaitingClock waitingClock(clock);
+    ConsoleWorld world{loop, hid, host, random, {}, {}, {}, true, &waitingClock};
     return runConsoleUpdate(world);
 }
 

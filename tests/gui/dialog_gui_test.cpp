@@ -513,7 +513,9 @@ TEST(DialogGui, MinimisedTheDialogPaintsItsIconAndABlockingWaitPaintsButHandlesN
             case WM_ICONERASEBKGND:
                 return "icon background erased" + during;
             case WM_DEVICECHANGE:
-                return "device change" + during;
+                return "device change taken in" + during;
+            case DeferredDeviceChanges::kMessage:
+                return "device change handled" + during;
             case WM_TIMER:
                 return wParam == kProbeTimer ? "probe timer tick" + during : "";
             default:
@@ -550,7 +552,7 @@ TEST(DialogGui, MinimisedTheDialogPaintsItsIconAndABlockingWaitPaintsButHandlesN
     // The tick whose packet is the first of the dongle plan's 4-second pauses: just before it, a
     // repaint is asked for, a state change and a device event are posted, another thread sends a
     // device notice, and a timer is set to tick a millisecond later. Only the paint may be handled
-    // before the pause has ended.
+    // before the pause has ended; the notice is taken in but handled after it.
     watch.around = [&](UINT message, WPARAM wParam, bool done) {
         if (message != WM_TIMER || wParam != DFU_TIMER_STEP || pauseTickSeen) {
             return;
@@ -589,12 +591,14 @@ TEST(DialogGui, MinimisedTheDialogPaintsItsIconAndABlockingWaitPaintsButHandlesN
             const std::vector<std::string> expected = {
                 "pause tick began",
                 "paint during the pause",
+                // The system's notice is taken in as it comes, lest the system give up on it,
+                // and kept for after the pause.
+                "device change taken in during the pause",
                 "pause tick ended",
-                // A message sent by another thread comes first, then the posted ones in their
-                // order, then the timer's tick.
-                "device change",
+                // Then what was posted, in its order: the notice came after the two posts.
                 "posted state change",
                 "posted device event",
+                "device change handled",
                 "probe timer tick",
             };
             std::vector<std::string> fromPause(

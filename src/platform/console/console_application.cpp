@@ -91,8 +91,10 @@ int runConsoleUpdate(ConsoleWorld& world) {
     for (const ConsoleEventSource& source : world.eventSources) {
         input->watch(source);
     }
+    Clock& controllerClock =
+        world.controllerClock != nullptr ? *world.controllerClock : world.loop.clock();
     CBrennicDFUDlg controller(dialog, world.hid, world.host, world.random, g_RunOptions,
-                              world.loop.clock());
+                              controllerClock);
     world.loop.setTimerHandler([&controller](std::uint32_t id) { controller.OnTimer(id); });
     bool chooserClosed = false;
     dialog.setChooser([&](const std::string& caption, const std::string& description) {

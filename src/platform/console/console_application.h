@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/c_random.h"
+#include "base/clock.h"
 #include "hid/hid_backend.h"
 #include "host/host_services.h"
 #include "platform/console/console_input.h"
@@ -33,6 +34,9 @@ struct ConsoleWorld {
     // Device changes arrive as window messages, which the terminal's wait dispatches: devices
     // can come even with no event source to watch.
     bool devicesBySystemMessages = false;
+    // The clock of the controller's blocking waits, where the platform has its own (one that
+    // lets the system's messages in meanwhile); the loop's clock when null.
+    Clock* controllerClock = nullptr;
 };
 
 // Runs one update in the terminal against `world`, says where the log went, and returns the exit

@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "controller/brennic_dfu_dlg.h"
 #include "hid/device_change.h"
+#include "platform/win32/deferred_device_changes_win32.h"
 #include "platform/win32/device_change_win32.h"
 #include "platform/win32/dialog_messages_win32.h"
 #include "platform/win32/headset_chooser_win32.h"
@@ -124,6 +125,11 @@ INT_PTR Win32Dialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DEVICECHANGE:
             SetWindowLongPtrW(window_, DWLP_MSGRESULT, onDeviceChange(wParam, lParam));
             return TRUE;
+        case DeferredDeviceChanges::kMessage:
+            if (const auto change = deferred_.take()) {
+                handleDeviceChange(*change);
+            }
+            return TRUE;
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED) {
                 onCommand(LOWORD(wParam));
@@ -181,6 +187,14 @@ bool Win32Dialog::onNotify(const NMHDR& header) {
 
 bool Win32Dialog::onDeviceChange(WPARAM eventType, LPARAM data) {
     const DeviceChange change = deviceChangeOfMessage(eventType, data);
+    if (BlockingWait::active()) {
+        deferred_.defer(window_, change);
+        return true;
+    }
+    return handleDeviceChange(change);
+}
+
+bool Win32Dialog::handleDeviceChange(const DeviceChange& change) {
     if (repeats_.isRepeat(change)) {
         return true;
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "hid/device_change_repeats.h"
+#include "platform/win32/deferred_device_changes_win32.h"
 #include "platform/win32/modal_loop_win32.h"
 #include "ui/dialog_host.h"
 
@@ -67,6 +68,7 @@ private:
     void onCommand(int id);
     bool onNotify(const NMHDR& header);
     bool onDeviceChange(WPARAM eventType, LPARAM data);
+    bool handleDeviceChange(const DeviceChange& change);
     void paintMinimised();
     HWND control(int controlId) const;
     void postWork(UINT message, WPARAM wParam, std::function<void()> work);
@@ -81,6 +83,7 @@ private:
     std::vector<HICON> pictures_;
     bool ended_ = false;
     DeviceChangeRepeats repeats_;
+    DeferredDeviceChanges deferred_;
     int result_ = IDCANCEL;
 };
 

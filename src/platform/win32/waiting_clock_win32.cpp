@@ -1,8 +1,10 @@
-#include "platform/win32/painting_clock_win32.h"
+#include "platform/win32/waiting_clock_win32.h"
 
 #include <windows.h>
 
 #include <algorithm>
+
+#include "platform/win32/deferred_device_changes_win32.h"
 
 namespace zeltor {
 namespace {
@@ -15,24 +17,27 @@ BOOL CALLBACK paintWindow(HWND window, LPARAM) {
     return TRUE;
 }
 
-// Paints what waits to be painted straight through the windows, not through the message queue:
-// PeekMessage, whatever its filter, also delivers the messages other threads send meanwhile (the
-// system's device-change notice), Wine even with PM_QS_PAINT, and those must wait as well.
-void paintWaitingWindows() {
+// Paints what waits to be painted straight through the windows, not through the message queue,
+// and takes in what other threads sent: a peek that takes only sent messages and removes nothing
+// leaves every posted message, timer and input where it is.
+void serveWaitingWindows() {
     if ((HIWORD(GetQueueStatus(QS_PAINT)) & QS_PAINT) != 0) {
         EnumThreadWindows(GetCurrentThreadId(), paintWindow, 0);
     }
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
 }
 
 }  // namespace
 
-void PaintingClock::sleepFor(std::chrono::milliseconds duration) {
+void WaitingClock::sleepFor(std::chrono::milliseconds duration) {
     // In virtual time too: the wait is the same, only its slices pass at once.
+    const BlockingWait wait;
     const auto deadline = clock_.now() + duration;
-    paintWaitingWindows();
+    serveWaitingWindows();
     while (clock_.now() < deadline) {
         clock_.runUntil(std::min<std::chrono::nanoseconds>(deadline, clock_.now() + kPaintSlice));
-        paintWaitingWindows();
+        serveWaitingWindows();
     }
 }
 
