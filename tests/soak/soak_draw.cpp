@@ -1,5 +1,6 @@
 #include "soak/soak_draw.h"
 
+#include <functional>
 #include <random>
 #include <string>
 
@@ -27,12 +28,55 @@ std::uint32_t reportsSeen(DeviceRole target) {
     }
 }
 
+// The commands after which each target leaves the bus and comes back: a device that never (or
+// late) returns is one that left at one of these. The application collections leave for their
+// bootloader and, after the pairing, for a reset; the bootloaders at the plan's closing reset;
+// the MCU for its update mode and back.
+ByteVector restartCommand(DeviceRole target, bool second) {
+    switch (target) {
+        case DeviceRole::ZeltorHeadsetMCU:
+            return second ? ByteVector{0x06, 0x88, 0x02} : ByteVector{0x06, 0x88, 0x01};
+        case DeviceRole::ZeltorHeadset:
+        case DeviceRole::ZeltorDongle:
+            return second ? ByteVector{0xFF, 0x02, 0x00, 0x05} : ByteVector{0xFF, 0x02, 0x00, 0x0A};
+        default:
+            return {0xFF, 0x02, 0x00, 0x05};
+    }
+}
+
+// The pairing id written to one chip (then comes the chip's selector), and its store command.
+const ByteVector kPairingIdWrite{0xFF, 0x0D, 0x00, 0xFF, 0x04, 0x00, 0x00, 0x08};
+const ByteVector kPairingStore{0xFF, 0x05, 0x00, 0x39};
+
+// A fault on the pairing: the id written to one chip or its store command refused, or its device
+// pulled out as it comes (and perhaps plugged in again).
+void pairingFault(SimFault& fault,
+                  const std::function<std::uint32_t(std::uint32_t, std::uint32_t)>& pick) {
+    fault.target = pick(0, 1) == 0 ? DeviceRole::ZeltorHeadset : DeviceRole::ZeltorDongle;
+    fault.prefix = pick(0, 1) == 0 ? kPairingIdWrite : kPairingStore;
+    fault.at = 1;
+    if (pick(0, 1) == 0) {
+        fault.action = SimFault::Action::Refuse;
+        fault.times = pick(1, 3);
+        return;
+    }
+    fault.action = SimFault::Action::Unplug;
+    if (pick(0, 1) == 1) {
+        fault.replugAfterMs = pick(100, 10000);
+    }
+}
+
 SimFault randomFault(std::mt19937& rng) {
-    const auto pick = [&rng](std::uint32_t low, std::uint32_t high) {
-        return std::uniform_int_distribution<std::uint32_t>(low, high)(rng);
-    };
+    const std::function<std::uint32_t(std::uint32_t, std::uint32_t)> pick =
+        [&rng](std::uint32_t low, std::uint32_t high) {
+            return std::uniform_int_distribution<std::uint32_t>(low, high)(rng);
+        };
     SimFault fault;
-    const std::uint32_t kind = pick(0, 7);
+    const std::uint32_t kind = pick(0, 8);
+    if (kind == 8) {
+        pairingFault(fault, pick);
+        return fault;
+    }
     // A lost or damaged answer needs a collection that answers.
     const bool onAnswer = kind == 1 || kind == 2;
     fault.target = kTargets[pick(0, onAnswer ? kLastAnswering : kLastTarget)];
@@ -65,11 +109,13 @@ SimFault randomFault(std::mt19937& rng) {
             break;
         case 5:
             fault.action = SimFault::Action::NoReturn;
-            fault.at = 1;
+            fault.prefix = restartCommand(fault.target, pick(0, 1) == 1);
+            fault.at = pick(1, 2);
             break;
         case 6:
             fault.action = SimFault::Action::LateReturn;
-            fault.at = 1;
+            fault.prefix = restartCommand(fault.target, pick(0, 1) == 1);
+            fault.at = pick(1, 2);
             fault.delayMs = pick(1000, 60000);
             break;
         default:
@@ -84,6 +130,10 @@ SimFault randomFault(std::mt19937& rng) {
 }
 
 }  // namespace
+
+bool isPairingFault(const SimFault& fault) {
+    return fault.prefix == kPairingIdWrite || fault.prefix == kPairingStore;
+}
 
 SoakDraw drawSoakScenario(std::uint32_t seed) {
     std::mt19937 rng(seed);

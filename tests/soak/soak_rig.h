@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 #include "controller/brennic_dfu_dlg.h"
@@ -8,6 +9,7 @@
 #include "sim/scenario/sim_world.h"
 #include "sim/sim_hid_backend.h"
 #include "sim/sim_host_services.h"
+#include "soak/flash_watch.h"
 #include "soak/write_counting_hid.h"
 #include "ui/event_clock.h"
 
@@ -34,7 +36,12 @@ public:
     HeadlessDialogHost& dialog() { return dialog_; }
     const WriteCountingHid& hid() const { return hid_; }
     bool withMcu() const { return withMcu_; }
+    const FlashWatch& flashWatch() const { return watch_; }
+    // Runs the program until `done` holds or `limit` has passed, noting each entry into the
+    // failure state for the flash watch; whatever drives the program goes through here.
+    bool runUntil(const std::function<bool()>& done, std::chrono::nanoseconds limit);
     void runFor(std::chrono::milliseconds limit);
+    void pressStart();
     // The person at the desk unplugs the headset and plugs it in again; returns once it is back.
     void replugHeadset();
 
@@ -49,6 +56,8 @@ private:
     std::unique_ptr<SimWorld> world_;
     std::unique_ptr<CBrennicDFUDlg> dlg_;
     bool withMcu_;
+    FlashWatch watch_;
+    bool failed_ = false;  // the program was in its failure state when last looked at
 };
 
 }  // namespace zeltor::soak

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <functional>
 #include <iterator>
+#include <string>
+#include <utility>
 
 #include "controller/dfu_state.h"
 #include "controller/dialog_request.h"
@@ -73,7 +75,7 @@ void leaveAlone(SoakRig& rig, SoakOutcome& outcome) {
     const std::uint64_t sent = rig.hid().reportsSent();
     const std::size_t acted = rig.world().faultsActed().size();
     const std::uint32_t failures = rig.dlg().failedRetries();
-    rig.dialog().runUntil(
+    rig.runUntil(
         [&] {
             return rig.hid().reportsSent() != sent || rig.world().faultsActed().size() != acted;
         },
@@ -111,11 +113,11 @@ void runLikeAPerson(SoakRig& rig, int replugs, const std::function<bool()>& faul
     std::uint32_t leftAloneAt = 0;  // the failure last left alone, by its count
     for (;;) {
         bool watch = false;
-        rig.dialog().runUntil(
+        rig.runUntil(
             [&] {
                 const int state = rig.dlg().state();
                 if (request(rig) == DialogRequest::PressStart) {
-                    rig.dlg().OnStartClicked();
+                    rig.pressStart();
                 }
                 // Left alone is judged from the moment of failure: what the tool does with
                 // the work it has posted by then is its own doing.
@@ -153,10 +155,22 @@ bool settled(SoakRig& rig, SoakOutcome& outcome) {
     return !outcome.good();
 }
 
-}  // namespace
+// Holds the devices' record of what they received to the flash watch's rules, once the run
+// has broken no other.
+void judgeFlashes(const SoakRig& rig, SoakOutcome& outcome) {
+    if (!outcome.good() && outcome.violation != SoakViolation::NoCompleteUpdate) {
+        return;
+    }
+    if (std::string line = rig.flashWatch().selfStartedFlash(); !line.empty()) {
+        outcome.violation = SoakViolation::FlashAfterFailure;
+        outcome.problem = std::move(line);
+    } else if (line = rig.flashWatch().excessPlans(); !line.empty()) {
+        outcome.violation = SoakViolation::ExcessPlans;
+        outcome.problem = std::move(line);
+    }
+}
 
-SoakOutcome runSoakScenario(const SoakDraw& draw) {
-    SoakRig rig(draw.scenario, draw.withMcu);
+SoakOutcome runScenario(SoakRig& rig, const SoakDraw& draw) {
     SoakOutcome outcome;
     rig.start();
     // Faults on single reports leave nothing behind: once each has acted as often as it may, the
@@ -207,6 +221,15 @@ SoakOutcome runSoakScenario(const SoakDraw& draw) {
     return outcome;
 }
 
+}  // namespace
+
+SoakOutcome runSoakScenario(const SoakDraw& draw) {
+    SoakRig rig(draw.scenario, draw.withMcu);
+    SoakOutcome outcome = runScenario(rig, draw);
+    judgeFlashes(rig, outcome);
+    return outcome;
+}
+
 const char* violationName(SoakViolation violation) {
     static constexpr const char* kNames[kSoakViolationKinds] = {
         "none",
@@ -214,6 +237,8 @@ const char* violationName(SoakViolation violation) {
         "re-flash by itself after a failed pairing",
         "re-flash by itself after a failure",
         "no complete update",
+        "flash by itself after a failure, seen by the devices",
+        "more plans than a person asked for",
         "worker died",
     };
     const auto index = static_cast<std::size_t>(violation);

@@ -14,9 +14,11 @@ enum class SoakViolation {
     ReflashAfterPairingFailed,  // left alone after a pairing that failed, the tool flashed again
     ReflashByItself,            // left alone after any other failure, the tool sent a report
     NoCompleteUpdate,           // the faults stopped, yet the tool never finished its job
+    FlashAfterFailure,          // after a failure a device got a flash before anyone acted
+    ExcessPlans,                // a chip started more plans than a person's actions allow
     WorkerDied,                 // the process running the scenario crashed (zeltor-soak only)
 };
-inline constexpr int kSoakViolationKinds = 6;
+inline constexpr int kSoakViolationKinds = 8;
 
 // "false success", "re-flash by itself after a failed pairing", ...
 const char* violationName(SoakViolation violation);
@@ -35,7 +37,9 @@ struct SoakOutcome {
 // again until it has done its job. The invariant: no run ends in success with memory that
 // differs from the images or with unpaired devices; once the faults have stopped, the tool,
 // failed and left alone, sends nothing; and after the faults stop the world ends in a complete
-// update.
+// update. Judged from the devices' own record, whatever the faults: after a failure no device is
+// sent a bootloader entry, plan packet or update-mode command until a person acts, and no chip
+// starts more plans than the person's actions allow.
 SoakOutcome runSoakScenario(const SoakDraw& draw);
 
 }  // namespace zeltor::soak

@@ -5,9 +5,13 @@
 namespace zeltor::soak {
 namespace {
 
-// An unplug on a timer and one on a report are different stories, so they are told apart.
+// An unplug on a timer and one on a report are different stories, so they are told apart, as
+// are faults aimed at the pairing.
 std::string kindOf(const SimFault& fault) {
     const std::string action = simActionName(fault.action);
+    if (isPairingFault(fault)) {
+        return action + " on the pairing";
+    }
     return fault.action == SimFault::Action::Unplug && fault.afterMs ? action + " on a timer"
                                                                      : action;
 }

@@ -10,11 +10,12 @@ namespace zeltor {
 using std::chrono::milliseconds;
 
 SimDevice::SimDevice(const SimDeviceProfile& profile, const SimDeviceConfig& config,
-                     SimHidBackend& bus, SimFaultInjector& faults)
+                     SimHidBackend& bus, SimFaultInjector& faults, SimBusRecord& record)
     : profile_(profile),
       config_(config),
       bus_(bus),
       faults_(faults),
+      record_(record),
       timers_(bus.scheduler()),
       applicationCollection_(profile.applicationRole, config.applicationLengths, *this),
       bootloaderCollection_(profile.bootloaderRole, config.bootloaderLengths, *this),
@@ -95,6 +96,7 @@ void SimDevice::depart() {
 }
 
 void SimDevice::unplug() {
+    record_.cable(profile_.applicationRole, false);
     if (returnEvent_) {
         timers_.cancel(*returnEvent_);
         returnEvent_.reset();
@@ -112,6 +114,7 @@ void SimDevice::plug() {
         timers_.cancel(*returnEvent_);
         returnEvent_.reset();
     }
+    record_.cable(profile_.applicationRole, true);
     arrive();
 }
 
@@ -154,6 +157,7 @@ void SimDevice::carryOut(SimRequest request, const SimFaultEffect& effect) {
 }
 
 HidTransfer SimDevice::onReport(DeviceRole role, SimReportKind kind, const ByteVector& report) {
+    record_.report(role, report);
     const SimFaultEffect effect = faults_.onReport(role, report);
     if (effect.unplug) {
         unplugFor(effect.replugAfterMs);

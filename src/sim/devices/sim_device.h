@@ -8,6 +8,7 @@
 
 #include "sim/devices/avnera_application.h"
 #include "sim/devices/avnera_bootloader.h"
+#include "sim/devices/bus_record.h"
 #include "sim/devices/device_error_log.h"
 #include "sim/devices/fault_injector.h"
 #include "sim/devices/sim_avnera_chip.h"
@@ -46,7 +47,7 @@ inline constexpr SimDeviceProfile kSimHeadsetProfile{
 class SimDevice final : private SimReportHandler {
 public:
     SimDevice(const SimDeviceProfile& profile, const SimDeviceConfig& config, SimHidBackend& bus,
-              SimFaultInjector& faults);
+              SimFaultInjector& faults, SimBusRecord& record);
     ~SimDevice();
     SimDevice(const SimDevice&) = delete;
     SimDevice& operator=(const SimDevice&) = delete;
@@ -91,6 +92,7 @@ private:
     SimDeviceConfig config_;
     SimHidBackend& bus_;
     SimFaultInjector& faults_;
+    SimBusRecord& record_;
     SimTimers timers_;
     DeviceErrorLog errors_;
     SimDeviceCollection applicationCollection_;

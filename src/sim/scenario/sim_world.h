@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/devices/bus_record.h"
 #include "sim/devices/fault_injector.h"
 #include "sim/devices/sim_device.h"
 #include "sim/scenario/scenario.h"
@@ -26,9 +27,12 @@ public:
     const std::vector<std::string>& faultsActed() const { return faults_.acted(); }
     // The world's troubles are over: no fault acts any more.
     void stopFaults() { faults_.stop(); }
+    // What the devices received and when their cables went in or out, in order.
+    const SimBusRecord& record() const { return record_; }
 
 private:
     SimFaultInjector faults_;
+    SimBusRecord record_;
     SimDevice dongle_;
     SimDevice headset_;
 };
