@@ -61,6 +61,18 @@ int planStarted(const SimBusEvent& event, const ByteVector*& lastMcuPlanPacket) 
                                                     : -1;
 }
 
+// Whether a cable went in after the last report the devices received before `end`: a person
+// replugged a device while the tool was still busy with the step that then failed, and the
+// tool, seeing the device arrive, may go on.
+bool replugAnswered(const std::vector<SimBusEvent>& events, std::size_t end) {
+    for (std::size_t i = end; i-- > 0 && events[i].kind != SimBusEvent::Kind::Report;) {
+        if (events[i].kind == SimBusEvent::Kind::Plugged) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 void FlashWatch::noteFailure(std::uint32_t count) {
@@ -77,7 +89,7 @@ std::string FlashWatch::selfStartedFlash() const {
     auto mark = marks_.begin();
     for (std::size_t i = 0; i < events.size(); ++i) {
         for (; mark != marks_.end() && mark->at <= i; ++mark) {
-            failed = mark->count;
+            failed = mark->count != 0 && replugAnswered(events, mark->at) ? 0 : mark->count;
         }
         if (events[i].kind == SimBusEvent::Kind::Plugged) {
             failed = 0;
