@@ -165,6 +165,10 @@ private:
     bool m_QumbitStopped = false;
     std::string m_QumbitPath;
     bool m_StartPressed = false;
+    // Set by a failure, cleared when a device is taken away or Start is pressed. A device that
+    // comes back by itself (late from a restart the tool asked for) is no person asking for
+    // another attempt: while this is set, the devices' return offers Start instead of flashing.
+    bool m_RetryAwaitsPerson = false;
     bool m_MCURetry = false;
     std::uint32_t m_StepPeriodMs = kDefaultStepPeriodMs;
     // Two counts share this field: the entries into the failure state, and the MCU pump's retries

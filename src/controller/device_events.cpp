@@ -177,6 +177,7 @@ void CBrennicDFUDlg::onHidDeviceRemoval(const std::string& path) {
         }
         Trace(texts.removedPath, path.c_str());
         channel.Close();
+        m_RetryAwaitsPerson = false;
         bool unexpected = false;
         switch (texts.role) {
             case DeviceRole::ZeltorHeadset:
@@ -210,6 +211,7 @@ void CBrennicDFUDlg::onHidHandleRemoval(HidHandle handle) {
         if (channel.IsOpen() && channel.HasHandle(handle)) {
             Trace(texts.removedHandle, static_cast<unsigned>(handle));
             channel.Close();
+            m_RetryAwaitsPerson = false;
         }
     }
 }
@@ -219,7 +221,13 @@ void CBrennicDFUDlg::checkDevicesAttached() {
         Trace(
             "  Zeltor headset and dongle are both attached via usb. Checking if devices are up "
             "to date.\n");
-        SwitchToState(m_StartPressed ? DFU_STATE_CHECK_VERSIONS : DFU_STATE_READY);
+        if (m_StartPressed && m_RetryAwaitsPerson) {
+            Trace(
+                "  The last attempt failed and no device was unplugged since: Start is offered "
+                "again\n");
+        }
+        SwitchToState(m_StartPressed && !m_RetryAwaitsPerson ? DFU_STATE_CHECK_VERSIONS
+                                                             : DFU_STATE_READY);
         return;
     }
     if (!m_ZeltorHeadsetUpdater.IsOpen()) {

@@ -156,6 +156,7 @@ void CBrennicDFUDlg::enterMCUPreparation() {
 
 void CBrennicDFUDlg::enterFailureState() {
     m_Options.m_Force = true;
+    m_RetryAwaitsPerson = true;
     showSupportLink();
     ++m_FailedRetries;
     Trace("Entered DFU_STATE_FAILED. Failed retries = %d\n", static_cast<int>(m_FailedRetries));
@@ -323,6 +324,7 @@ void CBrennicDFUDlg::OnStartClicked() {
     PostSwitchToState(DFU_STATE_CHECK_VERSIONS);
     m_Dialog.showControl(IDC_START, false);
     m_StartPressed = true;
+    m_RetryAwaitsPerson = false;
 }
 
 void CBrennicDFUDlg::OnCloseClicked() {

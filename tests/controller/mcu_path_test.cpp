@@ -84,6 +84,40 @@ TEST(McuPathTest, TheTestSwitchLetsTheWatchdogFireAndTheRetrySendsUpdateModeAgai
     EXPECT_TRUE(memoryHolds(retry.world().headset().mcuFlash(), embeddedImage(kRegularMcuImage)));
 }
 
+TEST(McuPathTest, AHeadsetBackFromUpdateModeAfterTheWatchdogGetsStartOfferedNotAFlash) {
+    // The headset takes 45 s to come back from the MCU's update mode; the watchdog gives up at
+    // 30 s, with the headset still away.
+    UpdateRig rig(R"({"headset": {"mcu": {"patch": 3}},
+                      "faults": [{"target": "mcu", "prefix": "06 88 01", "action": "late-return",
+                                  "delayMs": 45000}]})");
+    rig.options().m_SkipMCU = false;
+    rig.start();
+    rig.pressStart();
+    ASSERT_TRUE(rig.runUntilState(DFU_STATE_FAILED, 30min));
+    const std::size_t atFailure = rig.world().record().events().size();
+    ASSERT_TRUE(rig.runUntilState(DFU_STATE_WAIT_DEVICES, 1s));
+
+    // Nobody touches anything. The headset comes back by itself, which is no request for another
+    // attempt: the dialog offers Start, and the devices receive nothing meanwhile.
+    rig.runFor(10min);
+    EXPECT_EQ(rig.dlg().state(), DFU_STATE_READY);
+    EXPECT_TRUE(rig.control(IDC_START).visible);
+    EXPECT_TRUE(rig.traced(
+        "  The last attempt failed and no device was unplugged since: Start is offered again\n"));
+    EXPECT_EQ(rig.world().record().events().size(), atFailure);
+    EXPECT_TRUE(rig.inProgressFlag());
+
+    // The person presses Start: a forced update of all three from the start, to success.
+    rig.pressStart();
+    ASSERT_TRUE(rig.runUntilState(DFU_STATE_SUCCESS, 30min));
+    EXPECT_EQ(rig.dlg().failedRetries(), 1u);
+    EXPECT_TRUE(memoryHolds(rig.world().headset().eeprom(), embeddedImage(kRegularHeadsetImage)));
+    EXPECT_TRUE(memoryHolds(rig.world().dongle().eeprom(), embeddedImage(kRegularDongleImage)));
+    EXPECT_TRUE(memoryHolds(rig.world().headset().mcuFlash(), embeddedImage(kRegularMcuImage)));
+    EXPECT_EQ(rig.world().headset().pairingId(), rig.world().dongle().pairingId());
+    EXPECT_FALSE(rig.inProgressFlag());
+}
+
 TEST(McuPathTest, AFailedMcuPacketIsRetriedAfterASecondUntilTheLimit) {
     // The 10th data block's answer is lost twice: two retries, then success.
     UpdateRig rig(R"({"headset": {"mcu": {"patch": 0}},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controller/update_rig.h"
+#include "ui/dialog_controls.h"
 
 namespace zeltor::test {
 namespace {
@@ -66,10 +67,17 @@ TEST(WaitWatchdogTest, ADeviceThatNeverComesBackEndsTheWaitInAFailureAfterThreeM
         rig.runFor(10min);
         EXPECT_EQ(rig.dlg().state(), DFU_STATE_WAIT_DEVICES);
 
-        // The user plugs the device in again: it comes up in the mode it was going to, and the
-        // update runs to its end from there.
+        // The user plugs the device in again: it comes up in the mode it was going to. Its
+        // arrival looks like a late return by itself, so the dialog offers Start rather than
+        // flashing on its own; pressed, the update runs to its end from there.
         deviceOf(rig, c).unplug();
         deviceOf(rig, c).plug();
+        ASSERT_TRUE(rig.runUntilState(DFU_STATE_READY, 1min));
+        EXPECT_TRUE(rig.control(IDC_START).visible);
+        EXPECT_TRUE(rig.traced(
+            "  The last attempt failed and no device was unplugged since: Start is offered "
+            "again\n"));
+        rig.pressStart();
         ASSERT_TRUE(rig.runUntilState(DFU_STATE_SUCCESS, 30min));
         EXPECT_TRUE(
             memoryHolds(rig.world().headset().eeprom(), embeddedImage(kRegularHeadsetImage)));

@@ -106,6 +106,7 @@ int runConsoleUpdate(ConsoleWorld& world) {
 
     ConsoleRunner::Hooks hooks;
     hooks.replugHeadset = world.replugHeadset;
+    hooks.simulatedPerson = static_cast<bool>(world.replugHeadset);
     hooks.outsideWorld = !world.eventSources.empty() || world.devicesBySystemMessages;
     ConsoleRunner runner(controller, dialog, world.loop, view, *input, hooks);
     controller.OnInitDialog();

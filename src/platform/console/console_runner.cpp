@@ -22,15 +22,31 @@ void ConsoleRunner::actLikeTheUser() {
         dialogRequest(controller_, dialog_.control(IDC_START).visible, loop_.pendingWork() > 0);
     if (request == DialogRequest::PressStart && !startRequested_) {
         startRequested_ = true;
+        const bool again = controller_.failedRetries() > 0;
         if (interactive_) {
-            view_.say("Press Enter to start the update.");
+            view_.say(again ? "Press Enter to try the update again."
+                            : "Press Enter to start the update.");
             awaitingEnter_ = true;
-        } else {
+        } else if (!again || hooks_.simulatedPerson) {
+            if (again) {
+                view_.say("(simulation) Start is pressed again.");
+            }
             dialog_.post([this] { controller_.OnStartClicked(); });
+        } else {
+            // The command line asked for one attempt; after a failure the devices came back on
+            // their own, and flashing them again is the person's call.
+            view_.say(
+                "The update failed and the devices came back without being unplugged; it is not "
+                "started again without you. Run the tool again to retry.");
+            exitCode_ = kExitFailed;
+            controller_.OnCancel();
+            return;
         }
     }
     if (state != DFU_STATE_READY) {
-        startRequested_ = startRequested_ && controller_.startPressed();
+        // A failure offers Start again once the devices are back.
+        startRequested_ =
+            startRequested_ && controller_.startPressed() && state != DFU_STATE_FAILED;
         awaitingEnter_ = false;
     }
     switch (request) {

@@ -23,6 +23,8 @@ public:
         // Devices can come and go on their own (a real device monitor): with nothing scheduled
         // the run still waits for them.
         bool outsideWorld = false;
+        // A simulated person sits at the desk: Start offered again after a failure is pressed.
+        bool simulatedPerson = false;
     };
 
     ConsoleRunner(CBrennicDFUDlg& controller, DialogModel& dialog, MessageLoop& loop,

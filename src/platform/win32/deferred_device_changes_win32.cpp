@@ -1,5 +1,6 @@
 #include "platform/win32/deferred_device_changes_win32.h"
 
+#include "platform/win32/device_change_win32.h"
 #include "platform/win32/system_error_win32.h"
 #include "trace/trace_log.h"
 
@@ -21,6 +22,20 @@ BlockingWait::~BlockingWait() {
 
 bool BlockingWait::active() {
     return t_blockingWaits > 0;
+}
+
+bool DeferredDeviceChanges::route(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                  const std::function<bool(const DeviceChange&)>& handle) {
+    if (message == kMessage) {
+        const auto change = take();
+        return change ? handle(*change) : true;
+    }
+    const DeviceChange change = deviceChangeOfMessage(wParam, lParam);
+    if (BlockingWait::active()) {
+        defer(window, change);
+        return true;
+    }
+    return handle(change);
 }
 
 void DeferredDeviceChanges::defer(HWND window, const DeviceChange& change) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <functional>
 #include <optional>
 
 #include "hid/device_change.h"
@@ -29,12 +30,20 @@ public:
     // The message that hands the window its oldest kept change.
     static constexpr UINT kMessage = WM_APP + 3;
 
-    // Keeps `change` (traced) and posts kMessage to `window`.
-    void defer(HWND window, const DeviceChange& change);
-    // The oldest kept change, when kMessage comes; nothing when none is kept.
-    std::optional<DeviceChange> take();
+    // Whether `message` is one that route() takes.
+    static bool routes(UINT message) { return message == WM_DEVICECHANGE || message == kMessage; }
+
+    // Takes one of `window`'s device messages: a WM_DEVICECHANGE goes to `handle` at once, or
+    // during a blocking wait is kept (traced) with kMessage posted for it; kMessage hands the
+    // oldest kept change to `handle`. Returns what `handle` said, or true when it was not called
+    // (a kept change grants the system's request, as the handling would).
+    bool route(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+               const std::function<bool(const DeviceChange&)>& handle);
 
 private:
+    void defer(HWND window, const DeviceChange& change);
+    std::optional<DeviceChange> take();
+
     std::deque<DeviceChange> changes_;
 };
 

@@ -10,7 +10,6 @@
 #include "controller/brennic_dfu_dlg.h"
 #include "hid/device_change.h"
 #include "platform/win32/deferred_device_changes_win32.h"
-#include "platform/win32/device_change_win32.h"
 #include "platform/win32/dialog_messages_win32.h"
 #include "platform/win32/headset_chooser_win32.h"
 #include "platform/win32/instance_window_win32.h"
@@ -123,13 +122,15 @@ INT_PTR Win32Dialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             controller_->OnTimer(static_cast<std::uint32_t>(wParam));
             return TRUE;
         case WM_DEVICECHANGE:
-            SetWindowLongPtrW(window_, DWLP_MSGRESULT, onDeviceChange(wParam, lParam));
-            return TRUE;
-        case DeferredDeviceChanges::kMessage:
-            if (const auto change = deferred_.take()) {
-                handleDeviceChange(*change);
+        case DeferredDeviceChanges::kMessage: {
+            const bool granted = deferred_.route(
+                window_, message, wParam, lParam,
+                [this](const DeviceChange& change) { return handleDeviceChange(change); });
+            if (message == WM_DEVICECHANGE) {
+                SetWindowLongPtrW(window_, DWLP_MSGRESULT, granted);
             }
             return TRUE;
+        }
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED) {
                 onCommand(LOWORD(wParam));
@@ -183,15 +184,6 @@ bool Win32Dialog::onNotify(const NMHDR& header) {
     controller_->OnStatusLinkClick(utf16ToUtf8(url));
     SetWindowLongPtrW(window_, DWLP_MSGRESULT, 0);
     return true;
-}
-
-bool Win32Dialog::onDeviceChange(WPARAM eventType, LPARAM data) {
-    const DeviceChange change = deviceChangeOfMessage(eventType, data);
-    if (BlockingWait::active()) {
-        deferred_.defer(window_, change);
-        return true;
-    }
-    return handleDeviceChange(change);
 }
 
 bool Win32Dialog::handleDeviceChange(const DeviceChange& change) {

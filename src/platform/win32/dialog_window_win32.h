@@ -67,7 +67,6 @@ private:
     bool onInitDialog();
     void onCommand(int id);
     bool onNotify(const NMHDR& header);
-    bool onDeviceChange(WPARAM eventType, LPARAM data);
     bool handleDeviceChange(const DeviceChange& change);
     void paintMinimised();
     HWND control(int controlId) const;

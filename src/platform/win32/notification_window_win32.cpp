@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "platform/win32/deferred_device_changes_win32.h"
-#include "platform/win32/device_change_win32.h"
 #include "platform/win32/system_error_win32.h"
 #include "trace/trace_log.h"
 
@@ -49,20 +48,15 @@ LRESULT CALLBACK NotificationWindow::procedure(HWND window, UINT message, WPARAM
         const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(window, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
-    } else if (message == WM_DEVICECHANGE || message == DeferredDeviceChanges::kMessage) {
+    } else if (DeferredDeviceChanges::routes(message)) {
         auto* self =
             reinterpret_cast<NotificationWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self == nullptr) {
-            return TRUE;
-        }
-        if (message == DeferredDeviceChanges::kMessage) {
-            if (const auto change = self->deferred_.take()) {
-                self->onChange_(*change);
-            }
-        } else if (BlockingWait::active()) {
-            self->deferred_.defer(window, deviceChangeOfMessage(wParam, lParam));
-        } else {
-            self->onChange_(deviceChangeOfMessage(wParam, lParam));
+        if (self != nullptr) {
+            self->deferred_.route(window, message, wParam, lParam,
+                                  [self](const DeviceChange& change) {
+                                      self->onChange_(change);
+                                      return true;
+                                  });
         }
         return TRUE;
     }
