@@ -1,0 +1,326 @@
+// A user's verbose log replayed as a simulated world: the logs are written by simulated runs of
+// the console front end, edited as text where a story needs it, and run again with /SIMULATE.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/front_end_options.h"
+#include "app/run_options.h"
+#include "program/simulated_console.h"
+#include "sim/replay/replay_log.h"
+#include "sim/sim_host_services.h"
+#include "support/log_capture.h"
+#include "ui/event_clock.h"
+
+namespace zeltor::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+// The log as text: every character of this program's logs is ASCII, one UTF-16LE unit each.
+std::string logText(const std::filesystem::path& path) {
+    const ByteVector bytes = readFile(path);
+    std::string text;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        text.push_back(static_cast<char>(bytes[i]));
+    }
+    return text;
+}
+
+void writeLog(const std::filesystem::path& path, const std::string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (const char c : text) {
+        bytes.push_back(c);
+        bytes.push_back('\0');
+    }
+    writeFile(path, bytes);
+}
+
+struct ConsoleRun {
+    int code = -1;
+    std::string output;  // what the terminal showed
+    std::string log;     // the run's log, as text
+};
+
+// One run of the console front end in virtual time, its log in a folder of its own.
+ConsoleRun runConsole(const std::optional<std::filesystem::path>& simulationFile,
+                      const RunOptions& options) {
+    TempFolder documents;
+    EventClock hostClock(EventClock::Mode::Virtual);
+    SimHostServices realHost(hostClock);
+    realHost.documents = documents.path().string();
+    g_RunOptions = options;
+    FrontEndOptions frontEnd;
+    frontEnd.simulate = true;
+    frontEnd.instant = true;
+    frontEnd.console = true;
+    if (simulationFile) {
+        frontEnd.scenarioFile = simulationFile->string();
+    }
+    ConsoleRun run;
+    ::testing::internal::CaptureStdout();
+    run.code = runSimulatedConsole(frontEnd, realHost);
+    run.output = ::testing::internal::GetCapturedStdout();
+    run.log = logText(documents.path() / "BrennicFirmwareUpdate.log");
+    g_RunOptions = RunOptions{};
+    return run;
+}
+
+RunOptions verbose() {
+    RunOptions options;
+    options.m_Verbose = true;
+    return options;
+}
+
+// The version check and the MCU transfer taken, so that the log holds answers: feature reads of
+// the chips' versions, the MCU's input reports.
+RunOptions verboseWithAnswers() {
+    RunOptions options = verbose();
+    options.m_Force = false;
+    options.m_SkipMCU = false;
+    return options;
+}
+
+// What the terminal showed of the update itself: without the first line, which says what world
+// it ran in, and the last two, the verdict and the log's place.
+std::string dialogPart(const std::string& output) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < output.size()) {
+        const std::size_t end = output.find('\n', start);
+        lines.push_back(output.substr(start, end - start));
+        start = end == std::string::npos ? output.size() : end + 1;
+    }
+    std::string part;
+    for (std::size_t i = 1; i + 2 < lines.size(); ++i) {
+        part += lines[i] + "\n";
+    }
+    return part;
+}
+
+std::string lastLines(const std::string& output, int count) {
+    std::size_t at = output.size();
+    for (int i = 0; i <= count && at != std::string::npos && at > 0; ++i) {
+        at = output.rfind('\n', at - 1);
+    }
+    return at == std::string::npos ? output : output.substr(at + 1);
+}
+
+// The text of the `n`-th line (from 1) whose message begins with `label`, and where it starts.
+std::size_t lineStart(const std::string& log, const std::string& label, int n) {
+    std::size_t at = 0;
+    for (int seen = 0;;) {
+        at = log.find(": " + label, at);
+        if (at == std::string::npos) {
+            ADD_FAILURE() << "no line " << n << " begins with " << label;
+            return std::string::npos;
+        }
+        const std::size_t start = log.rfind('\n', at) + 1;
+        if (at - start == 9 && ++seen == n) {
+            return start;
+        }
+        at += 2;
+    }
+}
+
+std::size_t lineEnd(const std::string& log, std::size_t start) {
+    return log.find('\n', start) + 1;
+}
+
+// Byte `k` (from 0) of the dump line at `start`: a stamp per byte, "xx " after each.
+void setDumpByte(std::string& log, std::size_t start, const std::string& label, int k,
+                 const std::string& hex) {
+    log.replace(start + 11 + label.size() + static_cast<std::size_t>(k) * 14 + 11, 2, hex);
+}
+
+// The bytes of the dump line at `start`, as "ff 0a 00 ".
+std::string dumpOf(const std::string& log, std::size_t start) {
+    const std::string line = log.substr(start, lineEnd(log, start) - start);
+    const auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    std::string bytes;
+    for (std::size_t at = 0; (at = line.find(": ", at)) != std::string::npos; at += 2) {
+        if (at + 4 < line.size() && hex(line[at + 2]) && hex(line[at + 3]) && line[at + 4] == ' ') {
+            bytes += line.substr(at + 2, 3);
+        }
+    }
+    return bytes;
+}
+
+// The first sent feature report whose bytes begin with `prefix`.
+std::string firstReportBeginning(const std::string& log, const std::string& prefix) {
+    for (std::size_t at = 0; (at = log.find(": SF: ", at)) != std::string::npos; at += 2) {
+        const std::string bytes = dumpOf(log, log.rfind('\n', at) + 1);
+        if (bytes.starts_with(prefix)) {
+            return bytes;
+        }
+    }
+    return "";
+}
+
+class ReplayTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        recorded_ = new ConsoleRun(runConsole(std::nullopt, verbose()));
+        answered_ = new ConsoleRun(runConsole(std::nullopt, verboseWithAnswers()));
+    }
+    static void TearDownTestSuite() {
+        delete recorded_;
+        delete answered_;
+    }
+
+    ConsoleRun replay(const std::string& log, const RunOptions& options) {
+        const auto file = folder_.path() / "user.log";
+        writeLog(file, log);
+        return runConsole(file, options);
+    }
+
+    static ConsoleRun* recorded_;
+    static ConsoleRun* answered_;
+    TempFolder folder_;
+};
+
+ConsoleRun* ReplayTest::recorded_ = nullptr;
+ConsoleRun* ReplayTest::answered_ = nullptr;
+
+TEST_F(ReplayTest, RecordedRunsSucceedAndHoldTheirReports) {
+    ASSERT_EQ(recorded_->code, 0) << recorded_->output;
+    ASSERT_EQ(answered_->code, 0) << answered_->output;
+    EXPECT_THAT(recorded_->log, HasSubstr(": SF: "));
+    EXPECT_THAT(answered_->log, HasSubstr(": GF: "));
+    EXPECT_THAT(answered_->log, HasSubstr(": IN: "));
+}
+
+// A log replays to the run it recorded: the same texts in the same order, the same pairing
+// reports (the random generator starts where the recorded run's did), every report sent.
+TEST_F(ReplayTest, ALogReplaysToTheEndItRecorded) {
+    for (const ConsoleRun* run : {recorded_, answered_}) {
+        const RunOptions options = run == recorded_ ? verbose() : verboseWithAnswers();
+        const ConsoleRun replayed = replay(run->log, options);
+        EXPECT_EQ(replayed.code, 0) << replayed.output;
+        EXPECT_THAT(replayed.output, HasSubstr("Replaying the run of "));
+        EXPECT_THAT(replayed.output, HasSubstr("You have successfully updated the firmware."));
+        EXPECT_THAT(replayed.output,
+                    HasSubstr("Replay: the tool sent every report of the log as recorded ("));
+        EXPECT_EQ(dialogPart(replayed.output), dialogPart(run->output));
+        // The replay's own log holds the reports it sent, those of the recorded run.
+        const std::string pairing = "ff 0d 00 ff 04 00 00 08 0e ";
+        EXPECT_NE(firstReportBeginning(run->log, pairing), "");
+        EXPECT_EQ(firstReportBeginning(replayed.log, pairing),
+                  firstReportBeginning(run->log, pairing));
+    }
+}
+
+// The first report the tool sends that the log did not record stops the replay with one line,
+// on the terminal and in the log, that names it by its number and its time in the log.
+TEST_F(ReplayTest, ADifferentReportIsNamedByItsNumber) {
+    struct Case {
+        const char* story;
+        int dumpLine;  // the report edited: the n-th "SF: " line
+        int byte;
+        const char* value;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"a data report's byte", 3, 11, "03",
+         ") differs: the log has SF: ff 0a 00 ff 04 00 00 05 00 3a b5 03 to the headset's "
+         "bootloader; the tool sent SF: ff 0a 00 ff 04 00 00 05 00 3a b5 02 to the headset's "
+         "bootloader"},
+        {"the bootloader-entry command", 1, 3, "0b",
+         ") differs: the log has SF: ff 02 00 0b to the headset; the tool sent SF: ff 02 00 0a "
+         "to the headset"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.story);
+        std::string log = recorded_->log;
+        const std::size_t start = lineStart(log, "SF: ", c.dumpLine);
+        setDumpByte(log, start, "SF: ", c.byte, c.value);
+        const ConsoleRun replayed = replay(log, verbose());
+        EXPECT_NE(replayed.code, 0);
+        const std::string expected = "Replay: report " + std::to_string(c.dumpLine) + " (" +
+                                     log.substr(start, 9) + " in the log" + c.line;
+        EXPECT_THAT(lastLines(replayed.output, 2), HasSubstr(expected));
+        EXPECT_THAT(replayed.log, HasSubstr(expected));
+        EXPECT_THAT(replayed.output, Not(HasSubstr("You have successfully updated")));
+    }
+}
+
+TEST_F(ReplayTest, ReportsPastTheEndOfTheLogStopTheReplay) {
+    std::string log = recorded_->log;
+    const std::size_t third = lineStart(log, "SF: ", 3);
+    log.erase(lineEnd(log, third));
+    const ConsoleRun replayed = replay(log, verbose());
+    EXPECT_NE(replayed.code, 0);
+    EXPECT_THAT(replayed.output,
+                HasSubstr("Replay: the log ends after report 3; the tool sent SF: ff 0d 00 ff 04 "
+                          "00 00 08 00 4e b5 to the headset's bootloader"));
+}
+
+// An answer the log recorded wrong fails the packet it answers, as it would have failed the
+// recorded run; the tool then sends the packet again, which the log (of a run that went on)
+// does not hold, and the replay names the report where the two part.
+TEST_F(ReplayTest, ADamagedAnswerReplaysToTheFailure) {
+    std::string log = answered_->log;
+    // The MCU answers each packet of its plan; the tenth input report answers a plan packet.
+    const std::size_t answer = lineStart(log, "IN: ", 10);
+    const std::string before = dumpOf(log, answer);
+    setDumpByte(log, answer, "IN: ", 1, before.substr(3, 2) == "ee" ? "dd" : "ee");
+    const ConsoleRun replayed = replay(log, verboseWithAnswers());
+    EXPECT_EQ(replayed.code, 1) << replayed.output;
+    const std::size_t failed = replayed.log.find("FAILED PACKET:");
+    const std::size_t parted = replayed.log.find("Replay: report ");
+    ASSERT_NE(failed, std::string::npos);
+    ASSERT_NE(parted, std::string::npos);
+    EXPECT_LT(failed, parted);
+    EXPECT_THAT(replayed.output, Not(HasSubstr("You have successfully updated")));
+    EXPECT_THAT(lastLines(replayed.output, 2), HasSubstr(" differs: the log has OUT: 06 bb "));
+}
+
+// A run that failed and was retried after a replug, recorded: the replay refuses the report the
+// device refused, fails the same way, and goes on when the log's replug comes, to the end.
+TEST_F(ReplayTest, ARecordedFailureAndReplugReplayToTheEnd) {
+    const auto scenario = folder_.path() / "refusal.json";
+    writeFile(scenario, R"({"faults": [{"target": "headset-bootloader", "prefix": "E4", "at": 3,
+                           "action": "refuse"}]})");
+    const ConsoleRun recorded = runConsole(scenario, verbose());
+    ASSERT_EQ(recorded.code, 0) << recorded.output;
+    ASSERT_THAT(recorded.log, HasSubstr("HidD_SetFeature returned 31 ("));
+    const ConsoleRun replayed = replay(recorded.log, verbose());
+    EXPECT_EQ(replayed.code, 0) << replayed.output;
+    EXPECT_THAT(replayed.log, HasSubstr("HidD_SetFeature returned 31 ("));
+    EXPECT_THAT(replayed.log, HasSubstr("FAILED PACKET:"));
+    EXPECT_THAT(replayed.output,
+                HasSubstr("Replay: the tool sent every report of the log as recorded ("));
+    // The person's replug is the log's: the replay waits for it rather than making its own.
+    EXPECT_THAT(replayed.output,
+                HasSubstr("Waiting for the headset to be unplugged and plugged in again."));
+    EXPECT_THAT(replayed.log, Not(HasSubstr("Simulation: the headset is unplugged")));
+}
+
+// A feature read the log shows no answer for failed in the recorded run, and fails again: the
+// dongle's version is then taken as 0, which updates it as the old version did.
+TEST_F(ReplayTest, AFeatureReadTheLogLacksFails) {
+    std::string log = answered_->log;
+    const std::size_t first = lineStart(log, "GF: ", 1);
+    log.erase(first, lineEnd(log, first) - first);
+    const ConsoleRun replayed = replay(log, verboseWithAnswers());
+    EXPECT_EQ(replayed.code, 0) << replayed.output;
+    EXPECT_THAT(replayed.output,
+                HasSubstr("Replay: the tool sent every report of the log as recorded ("));
+    const auto count = [](const std::string& text) {
+        std::size_t n = 0;
+        for (std::size_t at = 0; (at = text.find(": GF: ", at)) != std::string::npos; ++at) {
+            ++n;
+        }
+        return n;
+    };
+    EXPECT_EQ(count(replayed.log) + 1, count(answered_->log));
+}
+
+}  // namespace
+}  // namespace zeltor::test
