@@ -63,17 +63,13 @@ SimulatedMachine::SimulatedMachine(const SimulationFile& file, EventClock& clock
     // never marks a real update as interrupted; only the log goes where the product writes it.
     host.processes = SimHostServices::ordinaryProcesses();
     host.documents = realHost.documentsFolder();
-    const auto now = static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(clock.now()).count());
     host.tickOffset = static_cast<std::uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(systemClock().now()).count());
     if (file.kind == SimulationFile::Kind::Log) {
         replay = std::make_unique<ReplayWorld>(bus, file.log);
         // The tool seeds its random numbers from the tick count when it starts: starting where
         // the recorded run started makes the same pairing id.
-        if (const auto seed = recordedRandomSeed(file.log)) {
-            host.tickOffset = *seed - now;
-        }
+        host.firstTickCount = recordedRandomSeed(file.log);
         return;
     }
     world.emplace(bus, file.scenario);

@@ -76,8 +76,9 @@ bool readStamp(std::string_view line, std::size_t at, milliseconds& time, std::s
         whole = whole * 10 + (line[i] - '0');
         ++i;
     }
-    if (i == at || i + 4 > line.size() || line[i] != '.' || !isDigit(line[i + 1]) ||
-        !isDigit(line[i + 2]) || !isDigit(line[i + 3])) {
+    // "%09.3f" pads to five whole digits; more than nine are no time this tool ran for.
+    if (i - at < 5 || i - at > 9 || i + 4 > line.size() || line[i] != '.' ||
+        !isDigit(line[i + 1]) || !isDigit(line[i + 2]) || !isDigit(line[i + 3])) {
         return false;
     }
     const long long fraction =
@@ -235,7 +236,7 @@ private:
             orderlyRemoval_ = true;
             return;
         }
-        if (auto path = bracketed(message, "Failed to get HID info for ")) {
+        if (auto path = afterPrefix(message, "Failed to get HID info for ")) {
             collection(*path).probeable = false;
             return;
         }
