@@ -163,6 +163,13 @@ std::string firstReportBeginning(const std::string& log, const std::string& pref
     return "";
 }
 
+// What the terminal showed, kept in the build's screens folder for people to look at.
+void keepScreen(const std::string& name, const std::string& output) {
+    const std::filesystem::path folder = ZELTOR_SCREENS_DIR;
+    std::filesystem::create_directories(folder);
+    writeFile(folder / (name + ".txt"), output);
+}
+
 class ReplayTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -208,6 +215,7 @@ TEST_F(ReplayTest, ALogReplaysToTheEndItRecorded) {
         EXPECT_THAT(replayed.output,
                     HasSubstr("Replay: the tool sent every report of the log as recorded ("));
         EXPECT_EQ(dialogPart(replayed.output), dialogPart(run->output));
+        keepScreen(run == recorded_ ? "replay" : "replay-with-answers", replayed.output);
         // The replay's own log holds the reports it sent, those of the recorded run.
         const std::string pairing = "ff 0d 00 ff 04 00 00 08 0e ";
         EXPECT_NE(firstReportBeginning(run->log, pairing), "");
@@ -247,6 +255,7 @@ TEST_F(ReplayTest, ADifferentReportIsNamedByItsNumber) {
         EXPECT_THAT(lastLines(replayed.output, 2), HasSubstr(expected));
         EXPECT_THAT(replayed.log, HasSubstr(expected));
         EXPECT_THAT(replayed.output, Not(HasSubstr("You have successfully updated")));
+        keepScreen(std::string("replay-divergence-") + std::to_string(c.dumpLine), replayed.output);
     }
 }
 

@@ -190,9 +190,9 @@ HidTransfer ReplayWorld::onSent(HidHandle handle, ReplayReportKind kind, const B
     const std::optional<std::size_t> next = nextSent(from);
     if (!next) {
         const std::size_t last = taken_ ? log_.items[*taken_].number : 0;
-        stop("Replay: the log ends after report " + std::to_string(last) + "; the tool sent " +
-             shownBytes(kind, unpadded(report, 0), {}) + " to " + device);
-        return notConnected();
+        return stop("Replay: the log ends after report " + std::to_string(last) +
+                    "; the tool sent " + shownBytes(kind, unpadded(report, 0), {}) + " to " +
+                    device);
     }
     const ReplayItem& recorded = log_.items[*next];
     // The log does not say which channel a report went through, only which were open: a device
@@ -202,12 +202,11 @@ HidTransfer ReplayWorld::onSent(HidHandle handle, ReplayReportKind kind, const B
                                         *role) != recorded.openRoles.end();
     if (recorded.kind != kind || !sameReport(recorded.bytes, report) || !deviceAgrees) {
         const ByteVector sent = unpadded(report, recorded.bytes.size());
-        stop("Replay: report " + std::to_string(recorded.number) + " (" + recorded.logTime +
-             " in the log) differs: the log has " +
-             shownBytes(recorded.kind, recorded.bytes, sent) + " to " +
-             (deviceAgrees && role ? device : recordedDevice(recorded)) + "; the tool sent " +
-             shownBytes(kind, sent, recorded.bytes) + " to " + device);
-        return notConnected();
+        return stop("Replay: report " + std::to_string(recorded.number) + " (" + recorded.logTime +
+                    " in the log) differs: the log has " +
+                    shownBytes(recorded.kind, recorded.bytes, sent) + " to " +
+                    (deviceAgrees && role ? device : recordedDevice(recorded)) +
+                    "; the tool sent " + shownBytes(kind, sent, recorded.bytes) + " to " + device);
     }
     taken_ = *next;
     answerFrom_ = *next + 1;
@@ -285,19 +284,22 @@ void ReplayWorld::flushPending() {
     }
 }
 
-void ReplayWorld::stop(const std::string& line) {
+HidTransfer ReplayWorld::stop(const std::string& line) {
     stopped_ = line;
     Trace("%s\n", line.c_str());
     for (const Pending& pending : pending_) {
         bus_.scheduler().cancel(pending.id);
     }
     pending_.clear();
+    // The report is taken and every device leaves at once: the tool's next steps then show
+    // devices gone, not a device that refused what the recorded run never sent it.
     for (const auto& collection : collections_) {
         if (bus_.isAttached(*collection)) {
             ++collection->appearance;
             bus_.detach(*collection);
         }
     }
+    return {true, 0};
 }
 
 std::string ReplayWorld::verdict() const {

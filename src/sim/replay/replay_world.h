@@ -109,7 +109,7 @@ private:
     void act(const ReplayItem& item);
     void runPending(std::uint64_t number);
     void flushPending();
-    void stop(const std::string& line);
+    HidTransfer stop(const std::string& line);
     std::string recordedDevice(const ReplayItem& item) const;
 
     SimHidBackend& bus_;
