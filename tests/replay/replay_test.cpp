@@ -6,6 +6,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -229,45 +230,74 @@ TEST_F(ReplayTest, ALogReplaysToTheEndItRecorded) {
 TEST_F(ReplayTest, ADifferentReportIsNamedByItsNumber) {
     struct Case {
         const char* story;
-        int dumpLine;  // the report edited: the n-th "SF: " line
-        int byte;
-        const char* value;
+        int report;  // the report that parts: the n-th "SF: " line
+        std::function<void(std::string& log, std::size_t reportLine)> edit;
         const char* line;
     };
     const Case cases[] = {
-        {"a data report's byte", 3, 11, "03",
+        {"a data report's byte", 3,
+         [](std::string& log, std::size_t at) { setDumpByte(log, at, "SF: ", 11, "03"); },
          ") differs: the log has SF: ff 0a 00 ff 04 00 00 05 00 3a b5 03 to the headset's "
          "bootloader; the tool sent SF: ff 0a 00 ff 04 00 00 05 00 3a b5 02 to the headset's "
          "bootloader"},
-        {"the bootloader-entry command", 1, 3, "0b",
+        {"the bootloader-entry command", 1,
+         [](std::string& log, std::size_t at) { setDumpByte(log, at, "SF: ", 3, "0b"); },
          ") differs: the log has SF: ff 02 00 0b to the headset; the tool sent SF: ff 02 00 0a "
          "to the headset"},
+        // The headset's channel closed before the command: the log's command went to the dongle.
+        {"the same bytes to another device", 1,
+         [](std::string& log, std::size_t at) {
+             log.insert(at, "00000.000: Zeltor headset removed (0x108)\r\n");
+         },
+         ") differs: the log has SF: ff 02 00 0a to the dongle; the tool sent SF: ff 02 00 0a to "
+         "the headset"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.story);
         std::string log = recorded_->log;
-        const std::size_t start = lineStart(log, "SF: ", c.dumpLine);
-        setDumpByte(log, start, "SF: ", c.byte, c.value);
+        const std::size_t start = lineStart(log, "SF: ", c.report);
+        const std::string stamp = log.substr(start, 9);
+        c.edit(log, start);
         const ConsoleRun replayed = replay(log, verbose());
         EXPECT_NE(replayed.code, 0);
-        const std::string expected = "Replay: report " + std::to_string(c.dumpLine) + " (" +
-                                     log.substr(start, 9) + " in the log" + c.line;
+        const std::string expected =
+            "Replay: report " + std::to_string(c.report) + " (" + stamp + " in the log" + c.line;
         EXPECT_THAT(lastLines(replayed.output, 2), HasSubstr(expected));
         EXPECT_THAT(replayed.log, HasSubstr(expected));
         EXPECT_THAT(replayed.output, Not(HasSubstr("You have successfully updated")));
-        keepScreen(std::string("replay-divergence-") + std::to_string(c.dumpLine), replayed.output);
+        keepScreen(std::string("replay-divergence-") + std::to_string(&c - cases), replayed.output);
     }
 }
 
 TEST_F(ReplayTest, ReportsPastTheEndOfTheLogStopTheReplay) {
-    std::string log = recorded_->log;
-    const std::size_t third = lineStart(log, "SF: ", 3);
-    log.erase(lineEnd(log, third));
-    const ConsoleRun replayed = replay(log, verbose());
-    EXPECT_NE(replayed.code, 0);
-    EXPECT_THAT(replayed.output,
-                HasSubstr("Replay: the log ends after report 3; the tool sent SF: ff 0d 00 ff 04 "
-                          "00 00 08 00 4e b5 to the headset's bootloader"));
+    struct Case {
+        const char* story;
+        int reportsKept;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"a log cut short", 3,
+         "Replay: the log ends after report 3; the tool sent SF: ff 0d 00 ff 04 00 00 08 00 4e b5 "
+         "to the headset's bootloader"},
+        {"a log without dumps", 0,
+         "Replay: the log holds no reports (it was written without /VERBOSE); the tool sent SF: "
+         "ff 02 00 0a to the headset"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.story);
+        std::string log = recorded_->log;
+        if (c.reportsKept > 0) {
+            log.erase(lineEnd(log, lineStart(log, "SF: ", c.reportsKept)));
+        } else {
+            for (std::size_t at; (at = log.find(": SF: ")) != std::string::npos;) {
+                const std::size_t start = log.rfind('\n', at) + 1;
+                log.erase(start, lineEnd(log, start) - start);
+            }
+        }
+        const ConsoleRun replayed = replay(log, verbose());
+        EXPECT_NE(replayed.code, 0);
+        EXPECT_THAT(lastLines(replayed.output, 2), HasSubstr(c.line));
+    }
 }
 
 // An answer the log recorded wrong fails the packet it answers, as it would have failed the

@@ -190,9 +190,15 @@ HidTransfer ReplayWorld::onSent(HidHandle handle, ReplayReportKind kind, const B
     const std::optional<std::size_t> next = nextSent(from);
     if (!next) {
         const std::size_t last = taken_ ? log_.items[*taken_].number : 0;
+        const std::string sent = shownBytes(kind, unpadded(report, 0), {}) + " to " + device;
+        if (log_.reportCount == 0) {
+            return stop(
+                "Replay: the log holds no reports (it was written without /VERBOSE); "
+                "the tool sent " +
+                sent);
+        }
         return stop("Replay: the log ends after report " + std::to_string(last) +
-                    "; the tool sent " + shownBytes(kind, unpadded(report, 0), {}) + " to " +
-                    device);
+                    "; the tool sent " + sent);
     }
     const ReplayItem& recorded = log_.items[*next];
     // The log does not say which channel a report went through, only which were open: a device
