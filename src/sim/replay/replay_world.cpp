@@ -144,11 +144,11 @@ bool ReplayWorld::getFeature(HidHandle handle, ByteVector& report) {
         const ReplayItem& item = log_.items[i];
         if (item.type == ReplayItem::Type::Report && item.kind == ReplayReportKind::GetFeature) {
             answerFrom_ = i + 1;
+            // The device fills the whole report after its id, as the log shows it.
             const std::size_t count = std::min(report.size(), item.bytes.size());
-            std::copy(
-                item.bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(1, count)),
-                item.bytes.begin() + static_cast<std::ptrdiff_t>(count),
-                report.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(1, count)));
+            for (std::size_t byte = 1; byte < report.size(); ++byte) {
+                report[byte] = byte < count ? item.bytes[byte] : 0;
+            }
             return true;
         }
     }

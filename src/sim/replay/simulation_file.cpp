@@ -5,10 +5,6 @@
 
 namespace zeltor {
 
-const char* simulationKindName(SimulationFile::Kind kind) {
-    return kind == SimulationFile::Kind::Log ? "log" : "scenario";
-}
-
 bool loadSimulationFile(const std::filesystem::path& path, SimulationFile& file,
                         std::string& error) {
     const std::u8string name = path.u8string();

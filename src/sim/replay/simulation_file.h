@@ -18,9 +18,6 @@ struct SimulationFile {
     ReplayLog log;         // a log's last run
 };
 
-// "scenario" or "log", for messages.
-const char* simulationKindName(SimulationFile::Kind kind);
-
 // Reads the file and says which kind it was. On failure `error` says why, naming the file.
 bool loadSimulationFile(const std::filesystem::path& path, SimulationFile& file,
                         std::string& error);
