@@ -164,6 +164,25 @@ std::string firstReportBeginning(const std::string& log, const std::string& pref
     return "";
 }
 
+// The log with the date and time of its run header blanked.
+std::string withoutRunDate(std::string log) {
+    const std::size_t open = log.find("\n[");
+    if (open != std::string::npos) {
+        log.replace(open + 2, log.find(']', open) - open - 2, "date");
+    }
+    return log;
+}
+
+// The log without the lines of the simulated person, who has no part in a replay.
+std::string withoutPersonLines(std::string log) {
+    for (std::size_t at;
+         (at = log.find(": Simulation: the headset is unplugged")) != std::string::npos;) {
+        const std::size_t start = log.rfind('\n', at) + 1;
+        log.erase(start, log.find('\n', at) + 1 - start);
+    }
+    return log;
+}
+
 // What the terminal showed, kept in the build's screens folder for people to look at.
 void keepScreen(const std::string& name, const std::string& output) {
     const std::filesystem::path folder = ZELTOR_SCREENS_DIR;
@@ -217,6 +236,9 @@ TEST_F(ReplayTest, ALogReplaysToTheEndItRecorded) {
                     HasSubstr("Replay: the tool sent every report of the log as recorded ("));
         EXPECT_EQ(dialogPart(replayed.output), dialogPart(run->output));
         keepScreen(run == recorded_ ? "replay" : "replay-with-answers", replayed.output);
+        // Line for line and stamp for stamp, the replay's log is the recorded one: only the run
+        // header's date and time differ.
+        EXPECT_EQ(withoutRunDate(replayed.log), withoutRunDate(run->log));
         // The replay's own log holds the reports it sent, those of the recorded run.
         const std::string pairing = "ff 0d 00 ff 04 00 00 08 0e ";
         EXPECT_NE(firstReportBeginning(run->log, pairing), "");
@@ -320,29 +342,59 @@ TEST_F(ReplayTest, ADamagedAnswerReplaysToTheFailure) {
     EXPECT_THAT(lastLines(replayed.output, 2), HasSubstr(" differs: the log has OUT: 06 bb "));
 }
 
-// A run that failed and was retried after a replug, recorded: the replay refuses the report the
-// device refused, fails the same way, and goes on when the log's replug comes, to the end.
-TEST_F(ReplayTest, ARecordedFailureAndReplugReplayToTheEnd) {
-    const auto scenario = folder_.path() / "refusal.json";
-    writeFile(scenario, R"({"faults": [{"target": "headset-bootloader", "prefix": "E4", "at": 3,
-                           "action": "refuse"}]})");
-    const ConsoleRun recorded = runConsole(scenario, verbose());
-    ASSERT_EQ(recorded.code, 0) << recorded.output;
-    ASSERT_THAT(recorded.log, HasSubstr("HidD_SetFeature returned 31 ("));
-    const ConsoleRun replayed = replay(recorded.log, verbose());
-    EXPECT_EQ(replayed.code, 0) << replayed.output;
-    EXPECT_THAT(replayed.log, HasSubstr("HidD_SetFeature returned 31 ("));
-    EXPECT_THAT(replayed.log, HasSubstr("FAILED PACKET:"));
-    EXPECT_THAT(replayed.output,
-                HasSubstr("Replay: the tool sent every report of the log as recorded ("));
-    // The person's replug is the log's: the replay waits for it rather than making its own.
-    EXPECT_THAT(replayed.output,
-                HasSubstr("Waiting for the headset to be unplugged and plugged in again."));
-    EXPECT_THAT(replayed.log, Not(HasSubstr("Simulation: the headset is unplugged")));
+std::size_t countOf(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size()) {
+        ++n;
+    }
+    return n;
+}
+
+// A run that failed, recorded: the replay gives the refusal or the damaged answer the devices
+// gave, the tool fails the same way at the same packet, and the replay follows the log through
+// what came after (a replug the person made, a retry the tool made) to the run's end.
+TEST_F(ReplayTest, ARecordedFailureReplaysToTheSameEnd) {
+    struct Case {
+        const char* story;
+        const char* scenario;
+        RunOptions options;
+        const char* traced;  // what the failure left in the log
+    };
+    const Case cases[] = {
+        {"the headset's bootloader refuses a report",
+         R"({"faults": [{"target": "headset-bootloader", "prefix": "E4", "at": 3,
+             "action": "refuse"}]})",
+         verbose(), "HidD_SetFeature returned 31 ("},
+        {"the MCU damages an answer",
+         R"({"faults": [{"target": "mcu", "at": 10, "action": "corrupt-answer"}]})",
+         verboseWithAnswers(), "FAILED PACKET:"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.story);
+        const auto scenario = folder_.path() / "fault.json";
+        writeFile(scenario, c.scenario);
+        const ConsoleRun recorded = runConsole(scenario, c.options);
+        ASSERT_THAT(recorded.log, HasSubstr(c.traced));
+        const ConsoleRun replayed = replay(recorded.log, c.options);
+        EXPECT_EQ(replayed.code, recorded.code) << replayed.output;
+        const std::string success = "You have successfully updated the firmware.";
+        EXPECT_EQ(countOf(replayed.output, success), countOf(recorded.output, success));
+        EXPECT_EQ(countOf(replayed.log, c.traced), countOf(recorded.log, c.traced));
+        EXPECT_EQ(countOf(replayed.log, "FAILED PACKET:"), countOf(recorded.log, "FAILED PACKET:"));
+        EXPECT_THAT(replayed.output,
+                    HasSubstr("Replay: the tool sent every report of the log as recorded ("));
+        // A replug the person made is the log's: the replay waits for it, it makes none.
+        if (recorded.log.find("Simulation: the headset is unplugged") != std::string::npos) {
+            EXPECT_THAT(replayed.output,
+                        HasSubstr("Waiting for the headset to be unplugged and plugged in again."));
+        }
+        EXPECT_THAT(replayed.log, Not(HasSubstr("Simulation: the headset is unplugged")));
+        EXPECT_EQ(withoutRunDate(replayed.log), withoutRunDate(withoutPersonLines(recorded.log)));
+    }
 }
 
 // A feature read the log shows no answer for failed in the recorded run, and fails again: the
-// dongle's version is then taken as 0, which updates it as the old version did.
+// headset's version is then taken as 0, which updates it as the old version did.
 TEST_F(ReplayTest, AFeatureReadTheLogLacksFails) {
     std::string log = answered_->log;
     const std::size_t first = lineStart(log, "GF: ", 1);
@@ -351,14 +403,7 @@ TEST_F(ReplayTest, AFeatureReadTheLogLacksFails) {
     EXPECT_EQ(replayed.code, 0) << replayed.output;
     EXPECT_THAT(replayed.output,
                 HasSubstr("Replay: the tool sent every report of the log as recorded ("));
-    const auto count = [](const std::string& text) {
-        std::size_t n = 0;
-        for (std::size_t at = 0; (at = text.find(": GF: ", at)) != std::string::npos; ++at) {
-            ++n;
-        }
-        return n;
-    };
-    EXPECT_EQ(count(replayed.log) + 1, count(answered_->log));
+    EXPECT_EQ(countOf(replayed.log, ": GF: ") + 1, countOf(answered_->log, ": GF: "));
 }
 
 }  // namespace
