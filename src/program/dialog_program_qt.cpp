@@ -22,7 +22,7 @@
 #include "program/device_access_linux.h"
 #include "program/simulated_machine.h"
 #include "program/stop_signals_linux.h"
-#include "sim/scenario/scenario_json.h"
+#include "sim/replay/simulation_file.h"
 #include "trace/trace_log.h"
 #include "ui/dialog_controls.h"
 #include "ui/event_clock.h"
@@ -69,10 +69,10 @@ bool desktopDisplayAvailable() {
 
 int runQtDialogProgram(int& argc, char** argv, const FrontEndOptions& frontEnd,
                        LinuxHostServices& realHost, const QtDialogProgramHooks& hooks) {
-    SimScenario scenario;
+    SimulationFile simulation;
     if (frontEnd.scenarioFile) {
         std::string error;
-        if (!loadScenarioFile(*frontEnd.scenarioFile, scenario, error)) {
+        if (!loadSimulationFile(*frontEnd.scenarioFile, simulation, error)) {
             return consoleCannotStart(error);
         }
     }
@@ -108,7 +108,7 @@ int runQtDialogProgram(int& argc, char** argv, const FrontEndOptions& frontEnd,
     std::unique_ptr<QSocketNotifier> deviceMonitor;
     std::string notice;
     if (frontEnd.simulate) {
-        machine.emplace(scenario, clock, dialog.poster(), realHost);
+        machine.emplace(simulation, clock, dialog.poster(), realHost);
         if (hooks.onMachine) {
             hooks.onMachine(*machine);
         }
@@ -130,7 +130,7 @@ int runQtDialogProgram(int& argc, char** argv, const FrontEndOptions& frontEnd,
                              [&hidraw] { hidraw->handleEvents(); });
         }
     }
-    HidBackend& hid = machine  ? static_cast<HidBackend&>(machine->bus)
+    HidBackend& hid = machine  ? machine->hid()
                       : hidraw ? static_cast<HidBackend&>(*hidraw)
                                : *emptyBus;
     HostServices& host = machine ? static_cast<HostServices&>(machine->host) : realHost;

@@ -13,7 +13,7 @@
 #include "platform/win32/hid_backend_win32.h"
 #include "platform/win32/waiting_clock_win32.h"
 #include "program/simulated_machine.h"
-#include "sim/scenario/scenario_json.h"
+#include "sim/replay/simulation_file.h"
 #include "trace/trace_log.h"
 #include "ui/dialog_controls.h"
 #include "ui/event_clock.h"
@@ -34,29 +34,21 @@ public:
 
     bool act(Win32Dialog& dialog, const CBrennicDFUDlg& controller) {
         const bool startShown = IsWindowVisible(GetDlgItem(dialog.window(), IDC_START)) != FALSE;
-        if (dialogRequest(controller, startShown, postedWorkWaiting()) != DialogRequest::Replug ||
-            repluggedAt_ == controller.failedRetries()) {
-            return false;
-        }
-        repluggedAt_ = controller.failedRetries();
-        Trace("Simulation: the headset is unplugged and plugged in again, as the dialog asks\n");
-        machine_.person.replugHeadset();
-        return true;
+        return machine_.replugWhenAsked(controller, startShown, postedWorkWaiting());
     }
 
 private:
     SimulatedMachine& machine_;
-    std::optional<std::uint32_t> repluggedAt_;
 };
 
 }  // namespace
 
 int runDialogProgram(const FrontEndOptions& frontEnd, HostServices& realHost,
                      const DialogProgramHooks& hooks) {
-    SimScenario scenario;
+    SimulationFile simulation;
     if (frontEnd.scenarioFile) {
         std::string error;
-        if (!loadScenarioFile(*frontEnd.scenarioFile, scenario, error)) {
+        if (!loadSimulationFile(*frontEnd.scenarioFile, simulation, error)) {
             std::fprintf(stderr, "BrennicFirmwareUpdate: %s\n", error.c_str());
             return kExitCannotStart;
         }
@@ -76,11 +68,11 @@ int runDialogProgram(const FrontEndOptions& frontEnd, HostServices& realHost,
     std::optional<SimulatedMachine> machine;
     std::optional<Win32HidBackend> devices;
     if (frontEnd.simulate) {
-        machine.emplace(scenario, clock, dialog.poster(), realHost);
+        machine.emplace(simulation, clock, dialog.poster(), realHost);
     } else {
         devices.emplace([&dialog] { return dialog.window(); });
     }
-    HidBackend& hid = machine ? static_cast<HidBackend&>(machine->bus) : *devices;
+    HidBackend& hid = machine ? machine->hid() : *devices;
     HostServices& host = machine ? static_cast<HostServices&>(machine->host) : realHost;
     CRandom random;
     int code = kExitCannotStart;

@@ -6,17 +6,17 @@
 #include "app/run_options.h"
 #include "platform/console/console_application.h"
 #include "program/simulated_machine.h"
-#include "sim/scenario/scenario_json.h"
+#include "sim/replay/simulation_file.h"
 #include "ui/event_clock.h"
 #include "ui/message_loop.h"
 
 namespace zeltor {
 
 int runSimulatedConsole(const FrontEndOptions& frontEnd, HostServices& realHost) {
-    SimScenario scenario;
+    SimulationFile file;
     if (frontEnd.scenarioFile) {
         std::string error;
-        if (!loadScenarioFile(*frontEnd.scenarioFile, scenario, error)) {
+        if (!loadSimulationFile(*frontEnd.scenarioFile, file, error)) {
             return consoleCannotStart(error);
         }
     }
@@ -24,15 +24,19 @@ int runSimulatedConsole(const FrontEndOptions& frontEnd, HostServices& realHost)
     EventClock clock(frontEnd.instant ? EventClock::Mode::Virtual : EventClock::Mode::RealTime,
                      systemClock().localDateTime());
     MessageLoop loop(clock);
-    SimulatedMachine machine(scenario, clock, loop.poster(), realHost);
+    SimulatedMachine machine(file, clock, loop.poster(), realHost);
 
-    std::printf("Simulated headset and dongle%s%s\n", frontEnd.instant ? ", in virtual time" : "",
-                scenario.description.empty() ? "." : (": " + scenario.description).c_str());
-    ConsoleWorld console{loop, machine.bus, machine.host, machine.random, {}, {}, {}, false};
-    console.replugHeadset = [&machine] {
-        machine.person.replugHeadset();
-        return true;
-    };
+    const char* time = frontEnd.instant ? ", in virtual time" : "";
+    if (file.kind == SimulationFile::Kind::Log) {
+        std::printf("Replaying the run of %s from %s%s.\n", file.log.runStarted.c_str(),
+                    frontEnd.scenarioFile->c_str(), time);
+    } else {
+        const std::string& description = file.scenario.description;
+        std::printf("Simulated headset and dongle%s%s\n", time,
+                    description.empty() ? "." : (": " + description).c_str());
+    }
+    ConsoleWorld console{loop, machine.hid(), machine.host, machine.random, {}, {}, {}, false};
+    console.replugHeadset = [&machine] { return machine.replugHeadset(); };
     console.verdict = [&machine] { return machine.verdict(); };
     return runConsoleUpdate(console);
 }

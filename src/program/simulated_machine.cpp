@@ -10,6 +10,7 @@
 #include "firmware/firmware_ids.h"
 #include "firmware/image_files.h"
 #include "firmware/resource_images.h"
+#include "sim/replay/replay_seed.h"
 #include "sim/simulation_verdict.h"
 #include "trace/trace_log.h"
 
@@ -55,21 +56,45 @@ SimExpectedImages expectedImages() {
 
 }  // namespace
 
-SimulatedMachine::SimulatedMachine(const SimScenario& scenario, EventClock& clock,
+SimulatedMachine::SimulatedMachine(const SimulationFile& file, EventClock& clock,
                                    SimHidBackend::Post post, HostServices& realHost)
-    : bus(clock, std::move(post)), host(clock), world(bus, scenario), person(world, clock) {
+    : bus(clock, std::move(post)), host(clock) {
     // The simulated machine keeps its registry and processes to itself, so a simulated run
     // never marks a real update as interrupted; only the log goes where the product writes it.
     host.processes = SimHostServices::ordinaryProcesses();
     host.documents = realHost.documentsFolder();
     host.tickOffset = static_cast<std::uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(systemClock().now()).count());
+    if (file.kind == SimulationFile::Kind::Log) {
+        replay = std::make_unique<ReplayWorld>(bus, file.log);
+        // The tool seeds its random numbers from the tick count when it starts: starting where
+        // the recorded run started makes the same pairing id.
+        host.firstTickCount = recordedRandomSeed(file.log);
+        return;
+    }
+    world.emplace(bus, file.scenario);
+    person.emplace(*world, clock);
+}
+
+HidBackend& SimulatedMachine::hid() {
+    return replay ? static_cast<HidBackend&>(*replay) : bus;
 }
 
 std::string SimulatedMachine::verdict() {
-    return judgeSimulation(world, expectedImages(), g_RunOptions.m_SkipHeadset,
+    if (replay) {
+        return replay->verdict();
+    }
+    return judgeSimulation(*world, expectedImages(), g_RunOptions.m_SkipHeadset,
                            g_RunOptions.m_SkipDongle, g_RunOptions.m_SkipMCU)
         .line;
+}
+
+bool SimulatedMachine::replugHeadset() {
+    if (!person) {
+        return false;
+    }
+    person->replugHeadset();
+    return true;
 }
 
 bool SimulatedMachine::replugWhenAsked(const CBrennicDFUDlg& controller, bool startShown,
@@ -79,9 +104,11 @@ bool SimulatedMachine::replugWhenAsked(const CBrennicDFUDlg& controller, bool st
         return false;
     }
     repluggedAt = controller.failedRetries();
+    if (!person) {
+        return false;
+    }
     Trace("Simulation: the headset is unplugged and plugged in again, as the dialog asks\n");
-    person.replugHeadset();
-    return true;
+    return replugHeadset();
 }
 
 }  // namespace zeltor

@@ -172,9 +172,13 @@ bool SimHostServices::osVersionAtLeast(unsigned major, unsigned minor, unsigned 
 }
 
 std::uint32_t SimHostServices::tickCount() {
-    return tickOffset +
-           static_cast<std::uint32_t>(
-               std::chrono::duration_cast<std::chrono::milliseconds>(scheduler_.now()).count());
+    const auto elapsed = static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(scheduler_.now()).count());
+    if (firstTickCount) {
+        tickOffset = *firstTickCount - elapsed;
+        firstTickCount.reset();
+    }
+    return tickOffset + elapsed;
 }
 
 }  // namespace zeltor

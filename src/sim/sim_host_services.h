@@ -57,6 +57,9 @@ public:
     // Added to the world's time for the tick count, so a simulated program can seed its random
     // numbers from the real machine's ticks, as the product does.
     std::uint32_t tickOffset = 0;
+    // The tick count the first reading gives, whenever it comes (the offset is set then): a
+    // replay starts its program's random numbers where the recorded run's started.
+    std::optional<std::uint32_t> firstTickCount;
 
     // HostServices
     std::unique_ptr<RegistryKey> openKey(RegistryHive hive, const std::string& path,
