@@ -26,15 +26,19 @@ int runSimulatedConsole(const FrontEndOptions& frontEnd, HostServices& realHost)
     MessageLoop loop(clock);
     SimulatedMachine machine(scenario, clock, loop.poster(), realHost);
 
-    std::printf("Simulated headset and dongle%s%s\n", frontEnd.instant ? ", in virtual time" : "",
-                scenario.description.empty() ? "." : (": " + scenario.description).c_str());
+    // A check's JSON is the whole of its output, for the script that reads it.
+    if (!frontEnd.json) {
+        std::printf("Simulated headset and dongle%s%s\n",
+                    frontEnd.instant ? ", in virtual time" : "",
+                    scenario.description.empty() ? "." : (": " + scenario.description).c_str());
+    }
     ConsoleWorld console{loop, machine.bus, machine.host, machine.random, {}, {}, {}, false};
     console.replugHeadset = [&machine] {
         machine.person.replugHeadset();
         return true;
     };
     console.verdict = [&machine] { return machine.verdict(); };
-    return runConsoleUpdate(console);
+    return runConsoleWorld(console, frontEnd);
 }
 
 }  // namespace zeltor

@@ -299,6 +299,38 @@ case_wine_dongle_unplugged() {
     grep -q '^fault acted: ' "$dir/bridge-status" || { echo "the unplug never happened"; return 1; }
 }
 
+# /CHECK on the kernel's devices, as text and as JSON: a line for each part with the version the
+# bridged devices answer (their chips at major 0, so an update is needed: exit 1), nothing sent
+# but version requests (the log's hex dump of every report), and the devices as they were (the
+# bridge's verdict: neither chip flashed nor paired anew, no report found senseless).
+case_check() {
+    start_bridge --headset-nodes=1
+    wait_nodes "$headset" 1 && wait_nodes "$dongle" 1 || { stop_bridge; echo "the devices never appeared"; return 1; }
+    run_program 0 /CHECK /VERBOSE
+    local text_code=$code
+    cp "$dir/program.out" "$dir/check.txt"
+    cp "$dir/BrennicFirmwareUpdate.log" "$dir/check.log" 2>/dev/null
+    run_program 0 /CHECK --json
+    stop_bridge
+    cp "$dir/program.out" "$dir/check.json"
+    cat "$dir/check.txt" "$dir/check.json"
+    [ "$text_code" = 1 ] || { echo "exit code $text_code, expected 1"; return 1; }
+    [ "$code" = 1 ] || { echo "exit code $code with --json, expected 1"; return 1; }
+    local line
+    for line in "Headset audio MCU           application  version 12     current" \
+                "Headset wireless chip       application  version 0.00   update needed" \
+                "USB receiver wireless chip  application  version 0.00   update needed"; do
+        grep -qF -- "$line" "$dir/check.txt" || { echo "the check does not say: $line"; return 1; }
+    done
+    python3 -c 'import json, sys; r = json.load(open(sys.argv[1])); sys.exit(r["exitCode"] != 1 or [p["version"] for p in r["parts"]] != ["12", "0.00", "0.00"])' \
+        "$dir/check.json" || { echo "the JSON does not say what the text says"; return 1; }
+    "$root/tests/program/version_requests_only.py" "$dir/check.log" 3 ||
+        { echo "the devices were sent more than version requests (check.log)"; return 1; }
+    grep -q '^Simulation: headset DIFFERS from its image, dongle DIFFERS from its image, MCU skipped, NOT paired' "$dir/bridge-status" &&
+        grep -q '^device errors: 0$' "$dir/bridge-status" && ! grep -q '^fault acted: ' "$dir/bridge-status" ||
+        { head -n 1 "$dir/bridge-status"; echo "the devices were changed"; return 1; }
+}
+
 # ---- running them ----
 
 if [ -x /lib/systemd/systemd-udevd ]; then
@@ -311,7 +343,7 @@ else
 fi
 
 all_cases=(raw_device update dongle_unplugged unprivileged_without_rule unprivileged_with_rule
-           wine_hid wine_update wine_dongle_unplugged)
+           wine_hid wine_update wine_dongle_unplugged check)
 cases=("$@")
 [ ${#cases[@]} -eq 0 ] && cases=("${all_cases[@]}")
 for case_name in "${cases[@]}"; do

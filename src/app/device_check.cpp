@@ -1,0 +1,140 @@
+#include "app/device_check.h"
+
+#include <cstdio>
+
+#include "app/exit_codes.h"
+#include "controller/brennic_dfu_dlg.h"
+#include "hid/discovery.h"
+#include "trace/trace_log.h"
+
+namespace zeltor {
+namespace {
+
+// A chip's minor version is two characters read as a number, so it is at most 99 or, with a
+// sign, at least -9: this value comes back only where no answer was read.
+constexpr std::uint8_t kNoMinor = 0xFF;
+
+struct PartRoles {
+    CheckedPart part;
+    DeviceRole application;
+    bool hasBootloader;
+    DeviceRole bootloader;
+};
+
+constexpr PartRoles kPartRoles[] = {
+    {CheckedPart::MCU, DeviceRole::ZeltorHeadsetMCU, false, DeviceRole::ZeltorHeadsetMCU},
+    {CheckedPart::Headset, DeviceRole::ZeltorHeadset, true, DeviceRole::AvneraHeadsetBootloader},
+    {CheckedPart::Dongle, DeviceRole::ZeltorDongle, true, DeviceRole::AvneraDongleBootloader},
+};
+
+void askVersion(CBrennicDFUDlg& controller, const PartRoles& roles, PartCheck& check) {
+    if (roles.part == CheckedPart::MCU) {
+        // The attempts and pauses of the version check's own MCU question.
+        check.major = controller.GetMCUPatchVersion(5);
+        check.answered = check.major != 0;
+        return;
+    }
+    std::uint8_t minor = kNoMinor;
+    check.major = controller.GetAvneraVersion(controller.channel(roles.application), &minor);
+    check.answered = check.major != 0 || minor != kNoMinor;
+    check.minor = check.answered ? minor : 0;
+}
+
+}  // namespace
+
+int deviceCheckExitCode(const DeviceCheck& check) {
+    if (!check.anyFound) {
+        return kExitCannotStart;
+    }
+    return check.upToDate ? kExitSuccess : kExitFailed;
+}
+
+DeviceCheck runDeviceCheck(CBrennicDFUDlg& controller, HidBackend& hid) {
+    // Arrivals in the starting state open channels and move nothing, as during start-up.
+    controller.SwitchToState(DFU_STATE_STARTING);
+    EnumerateHidDevices(
+        hid, [&controller](const std::string& path) { controller.onHidDeviceArrival(path); });
+    DeviceCheck check;
+    check.upToDate = true;
+    for (std::size_t i = 0; i < check.parts.size(); ++i) {
+        const PartRoles& roles = kPartRoles[i];
+        PartCheck& part = check.parts[i];
+        part.part = roles.part;
+        const char* key = checkedPartKey(roles.part);
+        if (controller.channel(roles.application).IsOpen()) {
+            part.mode = PartMode::Application;
+            askVersion(controller, roles, part);
+            part.current = part.answered && part.major >= 1;
+            const std::string version = partVersionText(part);
+            Trace("Device check: %s in application mode, version %s, %s\n", key,
+                  part.answered ? version.c_str() : "not read",
+                  part.current ? "current" : "needs the update");
+        } else if (roles.hasBootloader && controller.channel(roles.bootloader).IsOpen()) {
+            part.mode = PartMode::Bootloader;
+            Trace("Device check: %s sits in its bootloader and needs the update\n", key);
+        } else {
+            Trace("Device check: %s not found\n", key);
+        }
+        check.anyFound = check.anyFound || part.mode != PartMode::Absent;
+        check.upToDate = check.upToDate && part.current;
+    }
+    check.exitCode = deviceCheckExitCode(check);
+    Trace("Device check: %s, exit code %d\n",
+          !check.anyFound  ? "no device found"
+          : check.upToDate ? "up to date"
+                           : "an update is needed",
+          check.exitCode);
+    return check;
+}
+
+const char* checkedPartKey(CheckedPart part) {
+    switch (part) {
+        case CheckedPart::MCU:
+            return "mcu";
+        case CheckedPart::Headset:
+            return "headset";
+        case CheckedPart::Dongle:
+            break;
+    }
+    return "dongle";
+}
+
+const char* checkedPartLabel(CheckedPart part) {
+    switch (part) {
+        case CheckedPart::MCU:
+            return "Headset audio MCU";
+        case CheckedPart::Headset:
+            return "Headset wireless chip";
+        case CheckedPart::Dongle:
+            break;
+    }
+    return "USB receiver wireless chip";
+}
+
+const char* partModeName(PartMode mode) {
+    switch (mode) {
+        case PartMode::Absent:
+            return "absent";
+        case PartMode::Application:
+            return "application";
+        case PartMode::Bootloader:
+            break;
+    }
+    return "bootloader";
+}
+
+std::string partVersionText(const PartCheck& part) {
+    if (!part.answered) {
+        return {};
+    }
+    char text[16];
+    if (part.part == CheckedPart::MCU) {
+        std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(part.major));
+    } else {
+        std::snprintf(text, sizeof text, "%u.%02u", static_cast<unsigned>(part.major),
+                      static_cast<unsigned>(part.minor));
+    }
+    return text;
+}
+
+}  // namespace zeltor
