@@ -19,12 +19,18 @@ struct PartRoles {
     DeviceRole application;
     bool hasBootloader;
     DeviceRole bootloader;
+    const char* key;
+    const char* label;
 };
 
+// In the order of CheckedPart, which is the order the version check asks them.
 constexpr PartRoles kPartRoles[] = {
-    {CheckedPart::MCU, DeviceRole::ZeltorHeadsetMCU, false, DeviceRole::ZeltorHeadsetMCU},
-    {CheckedPart::Headset, DeviceRole::ZeltorHeadset, true, DeviceRole::AvneraHeadsetBootloader},
-    {CheckedPart::Dongle, DeviceRole::ZeltorDongle, true, DeviceRole::AvneraDongleBootloader},
+    {CheckedPart::MCU, DeviceRole::ZeltorHeadsetMCU, false, DeviceRole::ZeltorHeadsetMCU, "mcu",
+     "Headset audio MCU"},
+    {CheckedPart::Headset, DeviceRole::ZeltorHeadset, true, DeviceRole::AvneraHeadsetBootloader,
+     "headset", "Headset wireless chip"},
+    {CheckedPart::Dongle, DeviceRole::ZeltorDongle, true, DeviceRole::AvneraDongleBootloader,
+     "dongle", "USB receiver wireless chip"},
 };
 
 void askVersion(CBrennicDFUDlg& controller, const PartRoles& roles, PartCheck& check) {
@@ -88,39 +94,16 @@ DeviceCheck runDeviceCheck(CBrennicDFUDlg& controller, HidBackend& hid) {
 }
 
 const char* checkedPartKey(CheckedPart part) {
-    switch (part) {
-        case CheckedPart::MCU:
-            return "mcu";
-        case CheckedPart::Headset:
-            return "headset";
-        case CheckedPart::Dongle:
-            break;
-    }
-    return "dongle";
+    return kPartRoles[static_cast<std::size_t>(part)].key;
 }
 
 const char* checkedPartLabel(CheckedPart part) {
-    switch (part) {
-        case CheckedPart::MCU:
-            return "Headset audio MCU";
-        case CheckedPart::Headset:
-            return "Headset wireless chip";
-        case CheckedPart::Dongle:
-            break;
-    }
-    return "USB receiver wireless chip";
+    return kPartRoles[static_cast<std::size_t>(part)].label;
 }
 
 const char* partModeName(PartMode mode) {
-    switch (mode) {
-        case PartMode::Absent:
-            return "absent";
-        case PartMode::Application:
-            return "application";
-        case PartMode::Bootloader:
-            break;
-    }
-    return "bootloader";
+    constexpr const char* kModeNames[] = {"absent", "application", "bootloader"};
+    return kModeNames[static_cast<std::size_t>(mode)];
 }
 
 std::string partVersionText(const PartCheck& part) {
