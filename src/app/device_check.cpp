@@ -10,8 +10,9 @@
 namespace zeltor {
 namespace {
 
-// A chip's minor version is two characters read as a number, so it is at most 99 or, with a
-// sign, at least -9: this value comes back only where no answer was read.
+// The minor version the query leaves untouched when no answer was read. A chip's minor version
+// is two characters read as a number, 0 to 99 for digits; only a text of "-1" there reads as
+// this value, and it shows as no answer, which changes no verdict (its major version is 0).
 constexpr std::uint8_t kNoMinor = 0xFF;
 
 struct PartRoles {
