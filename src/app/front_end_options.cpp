@@ -21,6 +21,11 @@ FrontEndOptions parseFrontEndOptions(std::uint32_t count, const char* const* arg
             options.instant = true;
         } else if (equalsIgnoringAsciiCase(argument, "/CONSOLE")) {
             options.console = true;
+        } else if (equalsIgnoringAsciiCase(argument, "/CHECK")) {
+            options.check = true;
+            options.console = true;
+        } else if (argument == "--json") {
+            options.json = true;
         } else if (argument == "--help" || argument == "-h" || argument == "/?") {
             options.help = true;
         } else if (argument == "--version") {

@@ -12,8 +12,12 @@ struct FrontEndOptions {
     std::optional<std::string> scenarioFile;  // "/SIMULATE=<file>": a scenario of its own
     bool instant = false;                     // "/INSTANT": the simulation in virtual time
     bool console = false;                     // "/CONSOLE": the terminal even with a display
-    bool help = false;                        // "--help", "-h" or "/?": the switches in brief
-    bool version = false;                     // "--version"
+    // "/CHECK": report what the devices hold and whether they need this package, then end. It
+    // prints for a terminal or a script, so it always takes the terminal front end.
+    bool check = false;
+    bool json = false;     // "--json": the check's report as one JSON object
+    bool help = false;     // "--help", "-h" or "/?": the switches in brief
+    bool version = false;  // "--version"
     // The first argument that looks like an option of this build ("--...") but is none.
     std::optional<std::string> unknownOption;
 };

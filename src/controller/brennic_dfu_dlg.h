@@ -121,6 +121,8 @@ public:
     const PacketQueue& dongleQueue() const { return m_DongleQueue; }
     const PacketQueue& mcuQueue() const { return m_MCUQueue; }
     const cDeviceUpdater& channel(DeviceRole role) const;
+    // The channel to ask through, for a front end that only reads what the devices hold.
+    cDeviceUpdater& channel(DeviceRole role) { return channelOf(role); }
     bool qumbitStopped() const { return m_QumbitStopped; }
 
 private:

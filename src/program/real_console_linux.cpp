@@ -12,7 +12,7 @@
 
 namespace zeltor {
 
-int runRealConsole(const FrontEndOptions& /*frontEnd*/, LinuxHostServices& host) {
+int runRealConsole(const FrontEndOptions& frontEnd, LinuxHostServices& host) {
     EventClock clock(EventClock::Mode::RealTime, systemClock().localDateTime());
     MessageLoop loop(clock);
     HidrawBackend hid(loop.poster());
@@ -29,7 +29,7 @@ int runRealConsole(const FrontEndOptions& /*frontEnd*/, LinuxHostServices& host)
     if (hid.eventFd() >= 0) {
         world.eventSources.push_back({hid.eventFd(), [&hid] { hid.handleEvents(); }});
     }
-    return runConsoleUpdate(world);
+    return runConsoleWorld(world, frontEnd);
 }
 
 }  // namespace zeltor

@@ -11,7 +11,7 @@
 
 namespace zeltor {
 
-int runRealConsole(const FrontEndOptions& /*frontEnd*/, Win32HostServices& host) {
+int runRealConsole(const FrontEndOptions& frontEnd, Win32HostServices& host) {
     EventClock clock(EventClock::Mode::RealTime, systemClock().localDateTime());
     MessageLoop loop(clock);
     // The console has no window of its own for the system's device notifications; this one
@@ -28,7 +28,7 @@ int runRealConsole(const FrontEndOptions& /*frontEnd*/, Win32HostServices& host)
     // The controller's blocking waits take in the system's notices, which it handles after them.
     WaitingClock waitingClock(clock);
     ConsoleWorld world{loop, hid, host, random, {}, {}, {}, true, &waitingClock};
-    return runConsoleUpdate(world);
+    return runConsoleWorld(world, frontEnd);
 }
 
 }  // namespace zeltor

@@ -26,19 +26,22 @@ int runSimulatedConsole(const FrontEndOptions& frontEnd, HostServices& realHost)
     MessageLoop loop(clock);
     SimulatedMachine machine(file, clock, loop.poster(), realHost);
 
-    const char* time = frontEnd.instant ? ", in virtual time" : "";
-    if (file.kind == SimulationFile::Kind::Log) {
-        std::printf("Replaying the run of %s from %s%s.\n", file.log.runStarted.c_str(),
-                    frontEnd.scenarioFile->c_str(), time);
-    } else {
-        const std::string& description = file.scenario.description;
-        std::printf("Simulated headset and dongle%s%s\n", time,
-                    description.empty() ? "." : (": " + description).c_str());
+    // A check's JSON is the whole of its output, for the script that reads it.
+    if (!frontEnd.json) {
+        const char* time = frontEnd.instant ? ", in virtual time" : "";
+        if (file.kind == SimulationFile::Kind::Log) {
+            std::printf("Replaying the run of %s from %s%s.\n", file.log.runStarted.c_str(),
+                        frontEnd.scenarioFile->c_str(), time);
+        } else {
+            const std::string& description = file.scenario.description;
+            std::printf("Simulated headset and dongle%s%s\n", time,
+                        description.empty() ? "." : (": " + description).c_str());
+        }
     }
     ConsoleWorld console{loop, machine.hid(), machine.host, machine.random, {}, {}, {}, false};
     console.replugHeadset = [&machine] { return machine.replugHeadset(); };
     console.verdict = [&machine] { return machine.verdict(); };
-    return runConsoleUpdate(console);
+    return runConsoleWorld(console, frontEnd);
 }
 
 }  // namespace zeltor

@@ -299,6 +299,72 @@ case_wine_dongle_unplugged() {
     grep -q '^fault acted: ' "$dir/bridge-status" || { echo "the unplug never happened"; return 1; }
 }
 
+# expect_check TEXT JSON LOG: a check of the bridged devices said, as text and as JSON, what they
+# hold (their chips at major 0, so an update is needed: exit 1 in $code and $text_code), sent
+# them nothing but version requests (LOG's hex dump of every report, from the run with
+# /VERBOSE): one per chip and one to five for the MCU, whose answer can miss an attempt's
+# 100 ms on an emulated machine; and left them as they were (the bridge's verdict: neither chip flashed nor paired
+# anew, no report found senseless).
+expect_check() {
+    local text=$1 json=$2 log=$3 line
+    cat "$text" "$json"
+    [ "$text_code" = 1 ] || { echo "exit code $text_code, expected 1"; return 1; }
+    [ "$code" = 1 ] || { echo "exit code $code with --json, expected 1"; return 1; }
+    for line in "Headset audio MCU           application  version 12     current" \
+                "Headset wireless chip       application  version 0.00   update needed" \
+                "USB receiver wireless chip  application  version 0.00   update needed"; do
+        grep -qF -- "$line" "$text" || { echo "the check does not say: $line"; return 1; }
+    done
+    python3 -c 'import json, sys; r = json.load(open(sys.argv[1])); sys.exit(r["exitCode"] != 1 or [p["version"] for p in r["parts"]] != ["12", "0.00", "0.00"])' \
+        "$json" || { echo "the JSON does not say what the text says"; return 1; }
+    "$root/tests/program/version_requests_only.py" "$log" 3-7 ||
+        { echo "the devices were sent more than version requests ($log)"; return 1; }
+    grep -q '^Simulation: headset DIFFERS from its image, dongle DIFFERS from its image, MCU skipped, NOT paired' "$dir/bridge-status" &&
+        grep -q '^device errors: 0$' "$dir/bridge-status" && ! grep -q '^fault acted: ' "$dir/bridge-status" ||
+        { head -n 1 "$dir/bridge-status"; echo "the devices were changed"; return 1; }
+}
+
+# /CHECK on the kernel's devices through hidraw, as text and as JSON; and a user who may not
+# open the nodes gets the message and the fix, exit 2, before anything is sent.
+case_check() {
+    start_bridge --headset-nodes=1
+    wait_nodes "$headset" 1 && wait_nodes "$dongle" 1 || { stop_bridge; echo "the devices never appeared"; return 1; }
+    run_program "$nobody" /CHECK
+    local denied=$code
+    cp "$dir/program.out" "$dir/denied.txt"
+    run_program 0 /CHECK /VERBOSE
+    text_code=$code
+    cp "$dir/program.out" "$dir/check.txt"
+    cp "$dir/BrennicFirmwareUpdate.log" "$dir/check.log" 2>/dev/null
+    run_program 0 /CHECK --json
+    stop_bridge
+    cp "$dir/program.out" "$dir/check.json"
+    cat "$dir/denied.txt"
+    [ "$denied" = 2 ] || { echo "exit code $denied without access, expected 2"; return 1; }
+    grep -q "cannot open .*Permission denied" "$dir/denied.txt" &&
+        grep -q "70-brennic-firmware-update.rules" "$dir/denied.txt" ||
+        { echo "no message naming the device it cannot open, or no fix"; return 1; }
+    expect_check "$dir/check.txt" "$dir/check.json" "$dir/check.log"
+}
+
+# The Windows program's /CHECK under Wine on the same devices (the headset as two nodes, as
+# Wine shows them), without /CONSOLE: the check takes the console by itself.
+case_wine_check() {
+    start_bridge --headset-nodes=2
+    wait_nodes "$headset" 2 && wait_nodes "$dongle" 1 || { stop_bridge; echo "the devices never appeared"; return 1; }
+    wine_start || { stop_bridge; echo "Wine did not start (wineboot.log)"; return 1; }
+    wine_sees_devices || { stop_bridge; echo "Wine's HID bus does not show the devices (wine-view.txt)"; return 1; }
+    # The log the check's hex dump is read from holds this run only.
+    rm -f "$WINEPREFIX"/drive_c/users/*/Documents/BrennicFirmwareUpdate.log
+    win_run "$dir/check.txt" "$winprogram" /CHECK /VERBOSE
+    text_code=$?
+    cp "$WINEPREFIX"/drive_c/users/*/Documents/BrennicFirmwareUpdate.log "$dir/check.log" 2>/dev/null
+    win_run "$dir/check.json" "$winprogram" /CHECK --json
+    code=$?
+    stop_bridge
+    expect_check "$dir/check.txt" "$dir/check.json" "$dir/check.log"
+}
+
 # ---- running them ----
 
 if [ -x /lib/systemd/systemd-udevd ]; then
@@ -311,7 +377,7 @@ else
 fi
 
 all_cases=(raw_device update dongle_unplugged unprivileged_without_rule unprivileged_with_rule
-           wine_hid wine_update wine_dongle_unplugged)
+           wine_hid wine_update wine_dongle_unplugged check wine_check)
 cases=("$@")
 [ ${#cases[@]} -eq 0 ] && cases=("${all_cases[@]}")
 for case_name in "${cases[@]}"; do

@@ -5,8 +5,11 @@
 #include <cstdio>
 #include <string>
 
+#include "app/device_check.h"
+#include "app/device_check_report.h"
 #include "app/front_end_options.h"
 #include "app/instance_lock.h"
+#include "app/read_only_host.h"
 #include "app/run_options.h"
 #include "controller/brennic_dfu_dlg.h"
 #include "platform/console/console_runner.h"
@@ -72,6 +75,9 @@ constexpr const char* kHelp =
     "  /SIMULATE[=<file>] run against simulated devices (a scenario file of its own)\n"
     "  /INSTANT           with /SIMULATE: in virtual time\n"
     "  /CONSOLE           in the terminal even on a desktop (a window otherwise)\n"
+    "  /CHECK             only ask the devices for their versions and say whether this\n"
+    "                     package would update them (exit 0 up to date, 1 an update is\n"
+    "                     needed, 2 nothing found); --json  the same as one JSON object\n"
     "  --help, /?         this text;  --version  the versions\n"
     "The log goes to the Documents folder as BrennicFirmwareUpdate.log.\n";
 
@@ -127,6 +133,31 @@ int runConsoleUpdate(ConsoleWorld& world) {
     return code;
 }
 
+int runConsoleCheck(ConsoleWorld& world, bool json) {
+    const TraceClockScope traceClock(world.loop.clock());
+    DialogModel dialog(world.loop);
+    ReadOnlyHost host(world.host);
+    Clock& controllerClock =
+        world.controllerClock != nullptr ? *world.controllerClock : world.loop.clock();
+    CBrennicDFUDlg controller(dialog, world.hid, host, world.random, g_RunOptions, controllerClock);
+    Trace("Device check: only the versions are asked; nothing is changed\n");
+    const DeviceCheck check = runDeviceCheck(controller, world.hid);
+    if (json) {
+        const LogFileState log = CurrentLogFile();
+        std::printf(
+            "%s",
+            deviceCheckJson(check, log.open ? std::optional(log.path) : std::nullopt).c_str());
+    } else {
+        std::printf("%s", deviceCheckText(check).c_str());
+        reportLog();
+    }
+    return check.exitCode;
+}
+
+int runConsoleWorld(ConsoleWorld& world, const FrontEndOptions& frontEnd) {
+    return frontEnd.check ? runConsoleCheck(world, frontEnd.json) : runConsoleUpdate(world);
+}
+
 int runConsoleApplication(std::uint32_t count, const char* const* arguments,
                           const ConsoleWorldRunner& simulated, const ConsoleWorldRunner& real) {
     parseCommandLine(count, arguments, &g_RunOptions);
@@ -134,6 +165,9 @@ int runConsoleApplication(std::uint32_t count, const char* const* arguments,
     if (frontEnd.unknownOption) {
         return consoleCannotStart("unknown option " + *frontEnd.unknownOption +
                                   " (--help lists the switches)");
+    }
+    if (frontEnd.json && !frontEnd.check) {
+        return consoleCannotStart("--json goes with /CHECK");
     }
     if (frontEnd.help) {
         std::printf(kHelp, kPackageVersion);

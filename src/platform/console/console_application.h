@@ -43,6 +43,14 @@ struct ConsoleWorld {
 // code.
 int runConsoleUpdate(ConsoleWorld& world);
 
+// Asks the devices of `world` for their versions, changing nothing on them or on the host,
+// prints what each holds and whether this package would update it (as text, or as one JSON
+// object when `json`), and returns the check's exit code.
+int runConsoleCheck(ConsoleWorld& world, bool json);
+
+// What the front end's options ask of `world`: the check (/CHECK) or an update.
+int runConsoleWorld(ConsoleWorld& world, const FrontEndOptions& frontEnd);
+
 // Builds a world for the front end's options and runs the update in it; returns the exit code.
 using ConsoleWorldRunner = std::function<int(const FrontEndOptions&)>;
 
