@@ -71,7 +71,7 @@ DeviceCheck runDeviceCheck(CBrennicDFUDlg& controller, HidBackend& hid) {
         if (controller.channel(roles.application).IsOpen()) {
             part.mode = PartMode::Application;
             askVersion(controller, roles, part);
-            part.current = part.answered && part.major >= 1;
+            part.current = part.answered && isCurrentVersion(part.major);
             const std::string version = partVersionText(part);
             Trace("Device check: %s in application mode, version %s, %s\n", key,
                   part.answered ? version.c_str() : "not read",

@@ -44,11 +44,11 @@ std::uint8_t CBrennicDFUDlg::GetHeadsetVersion() {
 }
 
 bool CBrennicDFUDlg::IsDongleCurrent() {
-    return GetDongleVersion() >= 1;
+    return isCurrentVersion(GetDongleVersion());
 }
 
 bool CBrennicDFUDlg::IsHeadsetCurrent() {
-    return GetHeadsetVersion() >= 1;
+    return isCurrentVersion(GetHeadsetVersion());
 }
 
 bool CBrennicDFUDlg::enterAvneraHeadsetBootloaderMode() {

@@ -20,6 +20,12 @@ namespace zeltor {
 // Set once, when the dialog is constructed, from the persistent "InProgress" flag.
 extern bool g_LastUpdateFailed;
 
+// Whether a part that reports `version` (the MCU's patch version, a chip's major version) holds
+// this package's firmware or newer; 0 is also what a part that does not answer reads as.
+constexpr bool isCurrentVersion(std::uint8_t version) {
+    return version >= 1;
+}
+
 // One interface notification, queued from the synchronous handler to the asynchronous one.
 struct DeviceEventRecord {
     std::uint32_t m_EventType = 0;

@@ -29,7 +29,7 @@ std::uint8_t CBrennicDFUDlg::GetMCUPatchVersion(unsigned attempts) {
 }
 
 bool CBrennicDFUDlg::IsMCUCurrent() {
-    return GetMCUPatchVersion(5) >= 1;
+    return isCurrentVersion(GetMCUPatchVersion(5));
 }
 
 bool CBrennicDFUDlg::enterMCUUpdateMode() {

@@ -32,6 +32,11 @@ void reportLog() {
     }
 }
 
+// The clock of the controller's blocking waits: the platform's own where it has one.
+Clock& controllerClockOf(ConsoleWorld& world) {
+    return world.controllerClock != nullptr ? *world.controllerClock : world.loop.clock();
+}
+
 // The headset type chooser in a terminal. A person at a terminal is asked and must answer; without
 // one the regular type is taken, and the run says so, since a wrong type would flash the wrong
 // images.
@@ -97,8 +102,7 @@ int runConsoleUpdate(ConsoleWorld& world) {
     for (const ConsoleEventSource& source : world.eventSources) {
         input->watch(source);
     }
-    Clock& controllerClock =
-        world.controllerClock != nullptr ? *world.controllerClock : world.loop.clock();
+    Clock& controllerClock = controllerClockOf(world);
     CBrennicDFUDlg controller(dialog, world.hid, world.host, world.random, g_RunOptions,
                               controllerClock);
     world.loop.setTimerHandler([&controller](std::uint32_t id) { controller.OnTimer(id); });
@@ -137,8 +141,7 @@ int runConsoleCheck(ConsoleWorld& world, bool json) {
     const TraceClockScope traceClock(world.loop.clock());
     DialogModel dialog(world.loop);
     ReadOnlyHost host(world.host);
-    Clock& controllerClock =
-        world.controllerClock != nullptr ? *world.controllerClock : world.loop.clock();
+    Clock& controllerClock = controllerClockOf(world);
     CBrennicDFUDlg controller(dialog, world.hid, host, world.random, g_RunOptions, controllerClock);
     Trace("Device check: only the versions are asked; nothing is changed\n");
     const DeviceCheck check = runDeviceCheck(controller, world.hid);

@@ -1,9 +1,9 @@
 #include "sim/replay/replay_world.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "base/text.h"
+#include "sim/devices/report_bytes.h"
 #include "trace/trace_log.h"
 
 namespace zeltor {
@@ -19,16 +19,11 @@ std::string shownBytes(ReplayReportKind kind, const ByteVector& bytes, const Byt
         ++differs;
     }
     const std::size_t shown = std::min(bytes.size(), std::max<std::size_t>(differs + 4, 12));
-    std::string text = replayLabel(kind);
-    for (std::size_t i = 0; i < shown; ++i) {
-        char byte[4];
-        std::snprintf(byte, sizeof byte, "%02x ", bytes[i]);
-        text += byte;
-    }
+    std::string text = replayLabel(kind) + hexBytes(bytes, shown);
     if (shown < bytes.size()) {
-        text += "...";
-    } else if (!text.empty()) {
-        text.pop_back();
+        text += " ...";
+    } else if (!text.empty() && text.back() == ' ') {
+        text.pop_back();  // the label's own space, when there are no bytes to show
     }
     return text;
 }
@@ -87,9 +82,14 @@ ReplayWorld::ReplayWorld(SimHidBackend& bus, const ReplayLog& log) : bus_(bus), 
 }
 
 ReplayWorld::~ReplayWorld() {
+    cancelPending();
+}
+
+void ReplayWorld::cancelPending() {
     for (const Pending& pending : pending_) {
         bus_.scheduler().cancel(pending.id);
     }
+    pending_.clear();
 }
 
 ReplayCollection* ReplayWorld::collectionAt(const std::string& path) {
@@ -293,10 +293,7 @@ void ReplayWorld::flushPending() {
 HidTransfer ReplayWorld::stop(const std::string& line) {
     stopped_ = line;
     Trace("%s\n", line.c_str());
-    for (const Pending& pending : pending_) {
-        bus_.scheduler().cancel(pending.id);
-    }
-    pending_.clear();
+    cancelPending();
     // The report is taken and every device leaves at once: the tool's next steps then show
     // devices gone, not a device that refused what the recorded run never sent it.
     for (const auto& collection : collections_) {

@@ -109,6 +109,7 @@ private:
     void act(const ReplayItem& item);
     void runPending(std::uint64_t number);
     void flushPending();
+    void cancelPending();
     HidTransfer stop(const std::string& line);
     std::string recordedDevice(const ReplayItem& item) const;
 
